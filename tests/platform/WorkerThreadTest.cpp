@@ -19,6 +19,15 @@ void UntilStopped(Event& stop)
     platform::WaitOne(stop, platform::kInfinite);
 }
 
+// Counts its runs, then waits for the stop event.
+WorkerThread::Body CountingBody(std::atomic<int>& runs)
+{
+    return [&runs](Event& stop) {
+        ++runs;
+        UntilStopped(stop);
+    };
+}
+
 TEST(WorkerThread, StopLinesAreTheSystemsTexts)
 {
     EXPECT_EQ(StopResultLine(StopResult::Ended), "线程退出：：对象处于激发状态\n");
@@ -89,10 +98,7 @@ TEST(WorkerThread, ImmediateStopAndRestart)
 {
     WorkerThread worker;
     std::atomic<int> runs{0};
-    auto body = [&](Event& stop) {
-        ++runs;
-        UntilStopped(stop);
-    };
+    const WorkerThread::Body body = CountingBody(runs);
     for (int i = 0; i < 20; ++i) {
         ASSERT_TRUE(worker.Start(body));
         ASSERT_EQ(worker.Stop(2000), StopResult::Ended);
@@ -104,10 +110,7 @@ TEST(WorkerThread, SecondStartWhileRunningIsRefused)
 {
     WorkerThread worker;
     std::atomic<int> runs{0};
-    auto body = [&](Event& stop) {
-        ++runs;
-        UntilStopped(stop);
-    };
+    const WorkerThread::Body body = CountingBody(runs);
     ASSERT_TRUE(worker.Start(body));
     EXPECT_FALSE(worker.Start(body));
     EXPECT_EQ(worker.Stop(1000), StopResult::Ended);
