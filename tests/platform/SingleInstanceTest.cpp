@@ -1,0 +1,105 @@
+#include "platform/SingleInstance.h"
+
+#include "tests/platform/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using platform::SingleInstance;
+
+class SingleInstanceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(scratch_.Path().empty());
+        setenv("XDG_RUNTIME_DIR", scratch_.Path().c_str(), 1);
+    }
+    void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
+
+    // Whether a new instance in another process gets the lock (the child's exit code answers).
+    static bool OtherProcessAcquires()
+    {
+        const pid_t child = fork();
+        if (child == 0) {
+            SingleInstance other;
+            _exit(other.TryAcquire() ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+    orvant_test::ScratchFolder scratch_;
+};
+
+TEST_F(SingleInstanceTest, LockFileIsNamedAfterTheProductInTheRuntimeFolder)
+{
+    EXPECT_EQ(SingleInstance().LockPath(), scratch_.Path() + "ORVANT X80 PRO.lock");
+    EXPECT_EQ(SingleInstance("Other").LockPath(), scratch_.Path() + "Other.lock");
+}
+
+TEST_F(SingleInstanceTest, SecondInstanceIsRefusedUntilTheFirstReleases)
+{
+    SingleInstance first;
+    ASSERT_TRUE(first.TryAcquire());
+    EXPECT_TRUE(first.TryAcquire());
+    EXPECT_FALSE(OtherProcessAcquires());
+    SingleInstance sameProcess;
+    EXPECT_FALSE(sameProcess.TryAcquire());
+    EXPECT_FALSE(sameProcess.IsHeld());
+
+    first.Release();
+    EXPECT_TRUE(OtherProcessAcquires());
+    EXPECT_TRUE(sameProcess.TryAcquire());
+}
+
+TEST_F(SingleInstanceTest, DestructionReleases)
+{
+    {
+        SingleInstance first;
+        ASSERT_TRUE(first.TryAcquire());
+    }
+    EXPECT_TRUE(OtherProcessAcquires());
+}
+
+// A holder that dies without cleaning up does not block the next start.
+TEST_F(SingleInstanceTest, KilledHolderReleases)
+{
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        SingleInstance mine;
+        const char answer = mine.TryAcquire() ? 'y' : 'n';
+        (void)!write(ready[1], &answer, 1);
+        pause();
+        _exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(read(ready[0], &answer, 1), 1);
+    ASSERT_EQ(answer, 'y');
+    SingleInstance second;
+    EXPECT_FALSE(second.TryAcquire());
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    EXPECT_TRUE(second.TryAcquire());
+    close(ready[0]);
+    close(ready[1]);
+}
+
+TEST_F(SingleInstanceTest, UnusableRuntimeFolderIsRefusedNotFatal)
+{
+    setenv("XDG_RUNTIME_DIR", "/proc/no-such-folder", 1);
+    SingleInstance instance;
+    EXPECT_FALSE(instance.TryAcquire());
+}
+
+} // namespace
