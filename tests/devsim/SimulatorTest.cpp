@@ -161,6 +161,17 @@ TEST_F(SimulatorTest, EventReportsCarryTheCodeAndProfileSwitchesUpdateMemory)
     p = c.Receive();
     ASSERT_TRUE(p);
     EXPECT_EQ((*p)[2], 0x03);
+
+    // The headset's collection also carries 64-byte replies, so its event reports are that long.
+    ASSERT_TRUE(sim_->AddDevice("headset"));
+    CRawHidClient hs;
+    Open(hs, "headset", 3);
+    ASSERT_TRUE(sim_->PressButton("headset", 0x0401));
+    p = hs.Receive();
+    ASSERT_TRUE(p);
+    ASSERT_EQ(p->size(), 65u);
+    EXPECT_EQ((*p)[1], kEventReportId);
+    EXPECT_EQ((*p)[2] | (*p)[3] << 8, 0x0401);
 }
 
 TEST_F(SimulatorTest, UnplugRemovesTheSocketAndClosesConnections)

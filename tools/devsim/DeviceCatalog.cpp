@@ -16,26 +16,16 @@ constexpr uint16_t kHeadsetMakerId = 0x0C76;
 const std::vector<CatalogEntry>& Entries()
 {
     using D = DescriptorKind;
+    // clang-format off
     static const std::vector<CatalogEntry> entries = {
-        {"keyboard",
-         "keyboard",
-         kMakerId,
-         0x5055,
-         false,
-         {{0, D::BootKeyboard}, {1, D::CommandInterface}},
-         1},
-        {"keyboard-receiver",
-         "keyboard",
-         kMakerId,
-         0x0000,
-         true,
-         {{0, D::BootKeyboard}, {1, D::CommandInterface}},
-         1},
-        {"mouse", "mouse", kMakerId, 0x221C, false, {{0, D::BootMouse}, {1, D::CommandInterface}}, 1},
-        {"mouse-receiver", "mouse", kMakerId, 0x0000, true, {{0, D::BootMouse}, {1, D::CommandInterface}}, 1},
-        {"mousepad", "mousepad", kMakerId, 0x0000, false, {{1, D::CommandInterface}}, 1},
-        {"headset", "headset", kHeadsetMakerId, 0x0000, false, {{3, D::Headset}}, 3},
+        {"keyboard", "keyboard", kMakerId, 0x5055, false, {{0, D::BootKeyboard}, {1, D::CommandInterface}}, 1, 3},
+        {"keyboard-receiver", "keyboard", kMakerId, 0x0000, true, {{0, D::BootKeyboard}, {1, D::CommandInterface}}, 1, 3},
+        {"mouse", "mouse", kMakerId, 0x221C, false, {{0, D::BootMouse}, {1, D::CommandInterface}}, 1, 3},
+        {"mouse-receiver", "mouse", kMakerId, 0x0000, true, {{0, D::BootMouse}, {1, D::CommandInterface}}, 1, 3},
+        {"mousepad", "mousepad", kMakerId, 0x0000, false, {{1, D::CommandInterface}}, 1, 3},
+        {"headset", "headset", kHeadsetMakerId, 0x0000, false, {{3, D::Headset}}, 3, 64},
     };
+    // clang-format on
     return entries;
 }
 

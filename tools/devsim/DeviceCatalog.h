@@ -36,6 +36,9 @@ struct CatalogEntry
     bool receiver;
     std::vector<CatalogInterface> interfaces;
     uint8_t commandInterface; // the interface carrying the command and event collections
+    // Bytes of an event report: the input report length of the collection that carries it (the
+    // headset's collection also carries 64-byte command replies, so its reports are padded).
+    uint8_t eventReportSize;
 };
 
 std::span<const CatalogEntry> Catalog();

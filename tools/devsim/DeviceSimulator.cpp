@@ -274,8 +274,10 @@ bool CDeviceSimulator::PressButton(const std::string& name, uint16_t eventCode)
     const uint8_t high = eventCode >> 8;
     if (high == kProfileSwitch || high == kProfileAndValueSwitch)
         family.firmware->ApplyProfileSwitch(eventCode);
-    const uint8_t report[] = {kEventReportId, static_cast<uint8_t>(eventCode),
-                              static_cast<uint8_t>(eventCode >> 8)};
+    std::vector<uint8_t> report(std::max<size_t>(3, via->entry->eventReportSize), 0);
+    report[0] = kEventReportId;
+    report[1] = static_cast<uint8_t>(eventCode);
+    report[2] = static_cast<uint8_t>(eventCode >> 8);
     server_.Send(CommandInterfaceIdLocked(*via), kPacketInputReport, report);
     return true;
 }
