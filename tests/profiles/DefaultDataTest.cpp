@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <set>
 
 using profiletest::ReadJson;
@@ -22,13 +23,20 @@ protected:
     void SetUp() override
     {
         ScratchFolderTest::SetUp();
+        if (const char* previous = std::getenv("ORVANT_EXE_DIR")) {
+            m_previousExeDir = previous;
+        }
         // The source tree's DefaultData, found as the executable's folder would find it.
         ::setenv("ORVANT_EXE_DIR", ORVANT_SOURCE_DIR, 1);
         m_folder = platform::DefaultDataFolder();
     }
     void TearDown() override
     {
-        ::unsetenv("ORVANT_EXE_DIR");
+        if (m_previousExeDir) {
+            ::setenv("ORVANT_EXE_DIR", m_previousExeDir->c_str(), 1);
+        } else {
+            ::unsetenv("ORVANT_EXE_DIR");
+        }
         ScratchFolderTest::TearDown();
     }
 
@@ -42,6 +50,7 @@ protected:
     }
 
     std::string m_folder;
+    std::optional<std::string> m_previousExeDir;
 };
 
 TEST_F(DefaultDataTest, EveryFileIsAJsonObject)
