@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <linux/sockios.h>
+#include <numeric>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -133,11 +136,33 @@ size_t CHidSocketServer::ConnectionCount(int interfaceId) const
 void CHidSocketServer::QueueLocked(Endpoint& ep, const std::vector<uint8_t>& packet)
 {
     for (Connection& c : ep.connections) {
-        if (c.queue.size() >= kMaxUnread)
+        while (!c.queue.empty() && KernelHeldLocked(c) + c.queue.size() >= kMaxUnread)
             c.queue.erase(c.queue.begin());
         c.queue.push_back(packet);
         FlushLocked(c);
     }
+}
+
+namespace {
+
+int OutputQueueBytes(int fd)
+{
+    int bytes = 0;
+    return ioctl(fd, SIOCOUTQ, &bytes) == 0 ? bytes : 0;
+}
+
+} // namespace
+
+size_t CHidSocketServer::KernelHeldLocked(Connection& c)
+{
+    // The peer reads oldest first, so what left the kernel's queue is at the front.
+    const long queued = OutputQueueBytes(c.fd);
+    long tracked = std::accumulate(c.inKernel.begin(), c.inKernel.end(), 0L);
+    size_t read = 0;
+    while (read < c.inKernel.size() && tracked > queued)
+        tracked -= c.inKernel[read++];
+    c.inKernel.erase(c.inKernel.begin(), c.inKernel.begin() + static_cast<std::ptrdiff_t>(read));
+    return c.inKernel.size();
 }
 
 void CHidSocketServer::FlushLocked(Connection& c)
@@ -145,8 +170,13 @@ void CHidSocketServer::FlushLocked(Connection& c)
     size_t sent = 0;
     while (sent < c.queue.size()) {
         const auto& p = c.queue[sent];
+        KernelHeldLocked(c);
+        const int before = OutputQueueBytes(c.fd);
         if (send(c.fd, p.data(), p.size(), MSG_DONTWAIT | MSG_NOSIGNAL) < 0)
             break; // full (EAGAIN) or gone; the poll loop sees a hang-up
+        // What the packet costs in the buffer; if the peer read meanwhile, at least its size.
+        const int cost = OutputQueueBytes(c.fd) - before;
+        c.inKernel.push_back(std::max(cost, static_cast<int>(p.size())));
         ++sent;
     }
     c.queue.erase(c.queue.begin(), c.queue.begin() + static_cast<std::ptrdiff_t>(sent));
@@ -248,7 +278,7 @@ void CHidSocketServer::Run()
                         close(cfd);
                         continue;
                     }
-                    ep.connections.push_back({cfd, {}});
+                    ep.connections.push_back({cfd, {}, {}});
                     continue;
                 }
                 auto c = std::find_if(ep.connections.begin(), ep.connections.end(),

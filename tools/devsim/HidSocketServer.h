@@ -2,9 +2,10 @@
 // Serves HID interfaces in the virtual HID wire format: each interface is a SOCK_SEQPACKET Unix
 // socket whose first packet to every connection is the "OVHID1" hello. Packets from the host go to
 // the interface's handler on the server thread; input reports go to every open connection, each
-// keeping at most kMaxUnread of them (the oldest dropped) beyond the few that the smallest kernel
-// socket buffer holds. One thread polls every socket and an
-// eventfd that Stop and new output signal, so nothing spins and Stop never waits for a peer.
+// keeping at most kMaxUnread of them unread. The kernel's smallest socket buffer holds the oldest
+// few (their number is followed through SIOCOUTQ); beyond those the server's queue drops its oldest. One
+// thread polls every socket and an eventfd that Stop and new output signal, so nothing spins and Stop never
+// waits for a peer.
 //
 // Locking: the server's mutex guards the interface table and the send queues. Handlers run without
 // it, so a handler may call back into the server (send, remove). Owners that hold their own lock
@@ -73,7 +74,8 @@ private:
     struct Connection
     {
         int fd = -1;
-        std::vector<std::vector<uint8_t>> queue; // oldest first
+        std::vector<std::vector<uint8_t>> queue; // not yet handed to the kernel, oldest first
+        std::vector<int> inKernel;               // buffer bytes of each packet the peer has not read
     };
     struct Endpoint
     {
@@ -99,6 +101,8 @@ private:
     void Wake();
     void QueueLocked(Endpoint& ep, const std::vector<uint8_t>& packet);
     static void FlushLocked(Connection& c);
+    // Packets handed to the kernel that the peer has not read yet.
+    static size_t KernelHeldLocked(Connection& c);
     void CloseEndpointLocked(Endpoint& ep);
 
     mutable std::mutex mutex_;
