@@ -1,10 +1,12 @@
 // orvant-devsim: plays the supported devices' firmware behind virtual HID sockets.
 //   orvant-devsim [--folder DIR] [--control SOCKET] [--state FILE] [--uhid] DEVICE...
+// --uhid also makes every simulated interface a kernel HID device (where /dev/uhid exists).
 // Line commands (see ControlCommands.h) come on standard input and on the control socket. The
 // simulator runs until SIGTERM, SIGINT or "quit"; the end of standard input does not stop it.
 
 #include "tools/devsim/ControlCommands.h"
 #include "tools/devsim/DeviceSimulator.h"
+#include "tools/devsim/UhidBridge.h"
 #include "tools/devsim/UnixSocket.h"
 
 #include "platform/Folders.h"
@@ -135,6 +137,12 @@ int main(int argc, char** argv)
     const int controlFd = control.empty() ? -1 : devsim::ListenUnixSocket(control, SOCK_STREAM);
     if (!control.empty() && controlFd < 0)
         std::fprintf(stderr, "orvant-devsim: cannot listen on %s\n", control.c_str());
+    // With --uhid every socket also becomes a kernel HID device.
+    devsim::CUhidBridge bridge(folder);
+    if (std::string error; uhid && !bridge.Start(error)) {
+        std::fprintf(stderr, "orvant-devsim: %s\n", error.c_str());
+        return 1;
+    }
     std::fprintf(stderr, "orvant-devsim: serving in %s\n", folder.c_str());
 
     devsim::CControlCommands commands(sim);
@@ -191,6 +199,7 @@ int main(int argc, char** argv)
         close(controlFd);
         unlink(control.c_str());
     }
+    bridge.Stop();
     sim.Stop();
     if (!stateFile.empty() && !sim.SaveState(stateFile))
         std::fprintf(stderr, "orvant-devsim: state not saved: %s\n", sim.LastError().c_str());
