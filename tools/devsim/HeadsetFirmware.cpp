@@ -24,7 +24,7 @@ constexpr ColourPart kParts[] = {
 void CHeadsetFirmware::HandleOutputReport(std::span<const uint8_t> report)
 {
     const ColourPart* part = nullptr;
-    if (report.size() == kHeadsetLightReportSize && report[0] == kHeadsetLightReportId && report[3] == 0 &&
+    if (report.size() >= kHeadsetLightReportSize && report[0] == kHeadsetLightReportId && report[3] == 0 &&
         (report[1] == 0x22 || report[1] == 0x44)) {
         for (const ColourPart& p : kParts)
             if (p.code == report[2])

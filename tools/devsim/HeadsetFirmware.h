@@ -1,7 +1,8 @@
 #pragma once
 // The headset's firmware: the lighting-block memory of the pad, and 13 LEDs set by 17-byte output
 // reports on the control pipe (report id 0xFF, bank 0x22 or 0x44, colour part 0xAA-0xAF, then the
-// values). Each bank keeps its own colours.
+// values; a host may pad the report to its collection's output length). Each bank keeps its own
+// colours.
 
 #include "tools/devsim/LightingBlockFirmware.h"
 
