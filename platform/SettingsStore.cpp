@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Folders.h"
+#include "platform/PercentText.h"
 
 #include <cerrno>
 #include <charconv>
@@ -70,49 +71,13 @@ std::string NormalKey(std::string_view key)
     return out;
 }
 
-std::string Encode(std::string_view text, std::string_view specials)
-{
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || c == '%' || specials.find(c) != std::string_view::npos) {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-std::optional<std::string> Decode(std::string_view text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
-        }
-        unsigned value = 0;
-        if (text.size() - i < 3 ||
-            std::from_chars(text.data() + i + 1, text.data() + i + 3, value, 16).ptr != text.data() + i + 3) {
-            return std::nullopt;
-        }
-        out += static_cast<char>(value);
-        i += 2;
-    }
-    return out;
-}
-
 std::optional<Value> ParseValue(std::string_view line)
 {
     const size_t equals = line.find('=');
     if (equals == std::string_view::npos) {
         return std::nullopt;
     }
-    std::optional<std::string> name = Decode(line.substr(0, equals));
+    std::optional<std::string> name = PercentDecode(line.substr(0, equals));
     std::string_view rest = line.substr(equals + 1);
     Value value;
     if (!name) {
@@ -129,7 +94,7 @@ std::optional<Value> ParseValue(std::string_view line)
         return value;
     }
     if (rest.starts_with(kStringTag)) {
-        std::optional<std::string> text = Decode(rest.substr(kStringTag.size()));
+        std::optional<std::string> text = PercentDecode(rest.substr(kStringTag.size()));
         if (!text) {
             return std::nullopt;
         }
@@ -153,7 +118,8 @@ Document Parse(const std::string& content)
             continue;
         }
         if (line.front() == '[' && line.back() == ']') {
-            std::optional<std::string> path = Decode(std::string_view(line).substr(1, line.size() - 2));
+            std::optional<std::string> path =
+                PercentDecode(std::string_view(line).substr(1, line.size() - 2));
             if (!path) {
                 return {};
             }
@@ -173,11 +139,11 @@ std::string Format(const Document& doc)
 {
     std::string out = std::string(kHeader) + "\n";
     for (const Key& key : doc) {
-        out += "[" + Encode(key.path, "]") + "]\n";
+        out += "[" + PercentEncode(key.path, "]") + "]\n";
         for (const Value& value : key.values) {
-            out += Encode(value.name, "=[") + "=";
+            out += PercentEncode(value.name, "=[") + "=";
             out += value.isInt ? std::string(kIntTag) + std::to_string(value.number)
-                               : std::string(kStringTag) + Encode(value.text, "");
+                               : std::string(kStringTag) + PercentEncode(value.text, "");
             out += "\n";
         }
     }

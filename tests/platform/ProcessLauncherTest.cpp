@@ -160,21 +160,19 @@ TEST(ProcessLauncher, OpenDocumentUsesTheDesktopHandler)
     const std::string handler = scratch.Write("xdg-open", "#!/bin/sh\necho \"$1\" > '" + record + "'\n");
     std::filesystem::permissions(handler, std::filesystem::perms::owner_all);
     const std::string document = scratch.Write("manual.pdf", "pdf");
-    const std::string savedPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-    setenv("PATH", (scratch.Path() + ":/usr/bin:/bin").c_str(), 1);
-
-    EXPECT_TRUE(platform::OpenDocument("https://example.com/a b?x=1").Ok());
-    EXPECT_EQ(AwaitFile(record), "https://example.com/a b?x=1\n");
-    std::filesystem::remove(record);
-    EXPECT_TRUE(platform::OpenDocument(document).Ok());
-    EXPECT_EQ(AwaitFile(record), document + "\n");
-    EXPECT_EQ(platform::OpenDocument(scratch.Path() + "missing.pdf").status, LaunchStatus::NotFound);
-    EXPECT_EQ(platform::OpenDocument("").status, LaunchStatus::NotFound);
-
-    setenv("PATH", scratch.Path().c_str(), 1);
+    {
+        const orvant_test::ScopedEnv path("PATH", scratch.Path() + ":/usr/bin:/bin");
+        EXPECT_TRUE(platform::OpenDocument("https://example.com/a b?x=1").Ok());
+        EXPECT_EQ(AwaitFile(record), "https://example.com/a b?x=1\n");
+        std::filesystem::remove(record);
+        EXPECT_TRUE(platform::OpenDocument(document).Ok());
+        EXPECT_EQ(AwaitFile(record), document + "\n");
+        EXPECT_EQ(platform::OpenDocument(scratch.Path() + "missing.pdf").status, LaunchStatus::NotFound);
+        EXPECT_EQ(platform::OpenDocument("").status, LaunchStatus::NotFound);
+    }
+    const orvant_test::ScopedEnv path("PATH", scratch.Path());
     std::filesystem::remove(handler);
     EXPECT_EQ(platform::OpenDocument("https://example.com/").status, LaunchStatus::NotFound);
-    setenv("PATH", savedPath.c_str(), 1);
 }
 
 } // namespace

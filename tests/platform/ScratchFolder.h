@@ -1,12 +1,15 @@
 #pragma once
 // A fresh temporary folder for one test, removed with everything in it afterwards, plus small file
-// helpers. Header-only so that every test program can use it.
+// helpers, and environment redirections that undo themselves. Header-only so that every test program
+// can use it.
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +62,43 @@ public:
 
 private:
     std::string path_;
+};
+
+// Sets an environment variable for its lifetime, then restores the previous value (or its absence).
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv()
+    {
+        if (old_) {
+            setenv(name_, old_->c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// A fixture whose runtime folder (locks, the message bus) is a scratch folder.
+class ScratchRuntimeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_FALSE(scratch_.Path().empty()); }
+
+    ScratchFolder scratch_;
+    ScopedEnv runtime_{"XDG_RUNTIME_DIR", scratch_.Path()};
 };
 
 } // namespace orvant_test

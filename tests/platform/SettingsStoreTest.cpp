@@ -126,12 +126,11 @@ TEST_F(Settings, DamagedFileReadsAsEmptyAndIsReplacedOnChange)
 
 TEST_F(Settings, DefaultStoreLivesInTheSettingsFolder)
 {
-    setenv("XDG_CONFIG_HOME", (scratch_.Path() + "config").c_str(), 1);
+    const orvant_test::ScopedEnv config("XDG_CONFIG_HOME", scratch_.Path() + "config");
     SettingsStore store;
     EXPECT_EQ(store.FilePath(), File());
     ASSERT_TRUE(store.SetInt(kKey, "LANGUAGE", 3));
     EXPECT_EQ(SettingsStore(File()).GetInt(kKey, "LANGUAGE"), 3u);
-    unsetenv("XDG_CONFIG_HOME");
 }
 
 // Two processes changing different values at the same time lose none of them.

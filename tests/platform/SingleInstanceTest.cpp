@@ -13,16 +13,9 @@ namespace {
 
 using platform::SingleInstance;
 
-class SingleInstanceTest : public ::testing::Test
+class SingleInstanceTest : public orvant_test::ScratchRuntimeTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(scratch_.Path().empty());
-        setenv("XDG_RUNTIME_DIR", scratch_.Path().c_str(), 1);
-    }
-    void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
-
     // Whether a new instance in another process gets the lock (the child's exit code answers).
     static bool OtherProcessAcquires()
     {
@@ -35,8 +28,6 @@ protected:
         waitpid(child, &status, 0);
         return WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
-
-    orvant_test::ScratchFolder scratch_;
 };
 
 TEST_F(SingleInstanceTest, LockFileIsNamedAfterTheProductInTheRuntimeFolder)
@@ -97,7 +88,7 @@ TEST_F(SingleInstanceTest, KilledHolderReleases)
 
 TEST_F(SingleInstanceTest, UnusableRuntimeFolderIsRefusedNotFatal)
 {
-    setenv("XDG_RUNTIME_DIR", "/proc/no-such-folder", 1);
+    const orvant_test::ScopedEnv runtime("XDG_RUNTIME_DIR", "/proc/no-such-folder");
     SingleInstance instance;
     EXPECT_FALSE(instance.TryAcquire());
 }

@@ -166,13 +166,12 @@ TEST(StorageFolders, DeviceFolderIsCreatedUnderProductFolder)
 {
     orvant_test::ScratchFolder scratch;
     const std::string home = scratch.Path() + "data";
-    setenv("XDG_DATA_HOME", home.c_str(), 1);
+    const orvant_test::ScopedEnv data("XDG_DATA_HOME", home);
     const std::string device = GetDeviceFolder("Keyboard");
     EXPECT_EQ(device, home + "/ORVANT X80 PRO/Keyboard/");
     EXPECT_TRUE(fs::is_directory(device));
     EXPECT_EQ(GetProductDataFolder(), home + "/ORVANT X80 PRO/");
     EXPECT_EQ(GetDefaultDataFolder(), GetExecutableFolder() + "DefaultData/");
-    unsetenv("XDG_DATA_HOME");
 }
 
 TEST(StorageText, ToHex8)
