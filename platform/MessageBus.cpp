@@ -61,21 +61,44 @@ uint32_t HashOf(std::string_view text)
     return hash;
 }
 
-// The socket file of a title; a leading dot is escaped so no title hides or names a folder.
+// The bus folder, created when missing, when it is a folder of this user that nobody else may enter
+// (its mode is narrowed to 0700 when wider); empty otherwise, and then no endpoint is used.
+std::string TrustedBusFolder()
+{
+    const std::string folder = BusFolder();
+    ::mkdir(folder.c_str(), 0700);
+    struct stat info
+    {
+    };
+    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) {
+        return {};
+    }
+    if ((info.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) {
+        return {};
+    }
+    return folder;
+}
+
+// The socket file of a title (empty when the bus folder is not trusted); a leading dot is escaped so
+// no title hides or names a folder.
 std::string SocketPath(std::string_view title)
 {
+    const std::string folder = TrustedBusFolder();
+    if (folder.empty()) {
+        return {};
+    }
     std::string name = PercentEncode(title, "/");
     if (!name.empty() && name.front() == '.') {
         name.replace(0, 1, "%2E");
     }
-    return BusFolder() + name;
+    return folder + name;
 }
 
 bool FillAddress(const std::string& path, sockaddr_un& address)
 {
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) {
+    if (path.empty() || path.size() >= sizeof address.sun_path) {
         return false;
     }
     std::memcpy(address.sun_path, path.data(), path.size());
@@ -214,8 +237,8 @@ std::optional<BusMessage> Decode(const unsigned char* in, size_t size)
 std::vector<std::string> EndpointPaths()
 {
     std::vector<std::string> paths;
-    const std::string folder = BusFolder();
-    DIR* dir = ::opendir(folder.c_str());
+    const std::string folder = TrustedBusFolder();
+    DIR* dir = folder.empty() ? nullptr : ::opendir(folder.c_str());
     if (dir == nullptr) {
         return paths;
     }
@@ -291,17 +314,7 @@ std::optional<std::string> RegisteredMessageName(uint32_t message)
 
 std::string BusFolder()
 {
-    const std::string folder = RuntimeFolder() + "orvant-bus/";
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno == EEXIST) {
-        struct stat info
-        {
-        };
-        if (::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid() &&
-            (info.st_mode & 077) != 0) {
-            ::chmod(folder.c_str(), 0700);
-        }
-    }
-    return folder;
+    return RuntimeFolder() + "orvant-bus/";
 }
 
 bool FindWindow(std::string_view title)

@@ -26,7 +26,8 @@ uint32_t RegisterWindowMessage(std::string_view name);
 // The name registered for a number, when there is one.
 std::optional<std::string> RegisteredMessageName(uint32_t message);
 
-// The folder of the endpoints; created (mode 0700) when missing.
+// The folder of the endpoints. The bus creates it (mode 0700) when missing, narrows a wider mode, and
+// uses no folder that belongs to another user.
 std::string BusFolder();
 // True when a live endpoint has the title.
 bool FindWindow(std::string_view title);

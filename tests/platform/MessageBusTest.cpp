@@ -190,6 +190,9 @@ TEST_F(Bus, AwkwardTitlesStayInTheBusFolder)
 
 TEST_F(Bus, FolderAndSocketAreTheUsersAlone)
 {
+    // A folder left too open is narrowed first.
+    ASSERT_EQ(mkdir(platform::BusFolder().c_str(), 0777), 0);
+    chmod(platform::BusFolder().c_str(), 0777);
     BusEndpoint main;
     ASSERT_TRUE(main.Open(kMain));
     struct stat folder
@@ -200,6 +203,23 @@ TEST_F(Bus, FolderAndSocketAreTheUsersAlone)
     EXPECT_EQ(folder.st_mode & 0777, 0700u);
     EXPECT_EQ(socketFile.st_mode & 0777, 0600u);
     EXPECT_TRUE(S_ISSOCK(socketFile.st_mode));
+}
+
+// A bus folder that belongs to someone else is not used at all (playing another owner needs
+// privileges).
+TEST_F(Bus, ForeignFolderIsRefused)
+{
+    BusEndpoint main;
+    ASSERT_TRUE(main.Open(kMain));
+    if (chown(platform::BusFolder().c_str(), getuid() + 1, getgid()) != 0) {
+        GTEST_SKIP() << "cannot give the folder away here";
+    }
+    EXPECT_FALSE(platform::FindWindow(kMain));
+    EXPECT_EQ(platform::BusSend(kMain, platform::MakeCopyData(1, "x")), BusSendResult::NoSuchWindow);
+    EXPECT_EQ(platform::BusBroadcast(platform::MakeCopyData(1, "x")), 0);
+    BusEndpoint other;
+    EXPECT_FALSE(other.Open("Other"));
+    chown(platform::BusFolder().c_str(), getuid(), getgid());
 }
 
 TEST_F(Bus, BroadcastReachesEveryOtherLiveEndpoint)
