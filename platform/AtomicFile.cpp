@@ -54,13 +54,32 @@ void SyncFolder(const std::string& folder)
     }
 }
 
+// A link to an existing file is replaced through to its target, so the link stays a link.
+std::string ThroughLink(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        return path;
+    }
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return path;
+    }
+    std::string target = resolved;
+    std::free(resolved);
+    return target;
+}
+
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view content)
+bool WriteFileAtomically(const std::string& requested, std::string_view content)
 {
-    if (path.empty() || path.back() == '/') {
+    if (requested.empty() || requested.back() == '/') {
         return false;
     }
+    const std::string path = ThroughLink(requested);
     const std::string folder = FolderOf(path);
     const size_t slash = path.find_last_of('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);

@@ -44,6 +44,18 @@ TEST_F(AtomicFile, KeepsPermissionsOfTheReplacedFile)
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+TEST_F(AtomicFile, LinkToAFileStaysALink)
+{
+    const std::string target = folder_ + "real.Json";
+    const std::string link = folder_ + "link.Json";
+    ASSERT_TRUE(platform::WriteFileAtomically(target, "old"));
+    fs::create_symlink(target, link);
+    ASSERT_TRUE(platform::WriteFileAtomically(link, "new"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(Slurp(target), "new");
+    EXPECT_EQ(EntryCount(), 2u);
+}
+
 TEST_F(AtomicFile, FailuresLeaveEverythingAsItWas)
 {
     fs::create_directory(folder_ + "dir");
