@@ -3,6 +3,7 @@
 // line commands.
 
 #include "RawHidClient.h"
+#include "SimulatorFixture.h"
 
 #include "tools/devsim/ControlCommands.h"
 #include "tools/devsim/DeviceSimulator.h"
@@ -23,30 +24,14 @@ namespace {
 using test::CRawHidClient;
 namespace fs = std::filesystem;
 
-class SimulatorTest : public ::testing::Test
+class SimulatorTest : public test::SimulatorFixture
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/devsim-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-        sim_ = std::make_unique<CDeviceSimulator>(folder_);
-        ASSERT_TRUE(sim_->Start());
-    }
-    void TearDown() override
-    {
-        sim_.reset();
-        fs::remove_all(folder_);
-    }
     // Connects to the command interface of a product.
     void Open(CRawHidClient& c, const std::string& name, uint8_t interfaceNumber = 1)
     {
         ASSERT_TRUE(c.Connect(sim_->SocketPath(name, interfaceNumber))) << name;
     }
-
-    std::string folder_;
-    std::unique_ptr<CDeviceSimulator> sim_;
 };
 
 TEST_F(SimulatorTest, HelloCarriesIdsInterfaceAndDescriptor)
