@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstring>
@@ -34,17 +35,21 @@ int Remaining(int timeoutMs, std::chrono::steady_clock::time_point start)
 }
 
 bool FindInterface(const hid::PathParts& parts, hid::InterfaceInfo& info, bool read, bool write,
-                   bool exclusive, std::unique_ptr<hid::Connection>& handle)
+                   bool exclusive, std::unique_ptr<hid::Connection>& handle, int& error)
 {
+    error = ENOENT;
     if (parts.bus == "hid") {
         hid::ReportDescriptor descriptor;
-        if (!hid::ReadHidrawInfo(parts.location, info) ||
-            !hid::ParseReportDescriptor(info.descriptor, descriptor)) {
+        if (!hid::ReadHidrawInfo(parts.location, info)) {
             return false;
         }
-        handle = hid::OpenHidraw(info, read, write, exclusive, descriptor.usesReportIds, nullptr);
+        if (!hid::ParseReportDescriptor(info.descriptor, descriptor)) {
+            error = EPROTO;
+            return false;
+        }
+        handle = hid::OpenHidraw(info, read, write, exclusive, descriptor.usesReportIds, &error);
     } else if (parts.bus == "ovhid") {
-        handle = hid::OpenVirtual(parts.location, info, nullptr);
+        handle = hid::OpenVirtual(parts.location, info, &error);
     }
     return handle != nullptr;
 }
@@ -108,6 +113,7 @@ bool CHidDevice::Open(const char* path, bool readAccess, bool writeAccess, bool 
     if (path == nullptr || std::strlen(path) >= kHidMaxPath) {
         Close();
         path_.clear();
+        lastError_ = path == nullptr ? EINVAL : ENAMETOOLONG;
         return false; // longer than the path buffer: refused rather than cut short
     }
     path_ = path;
@@ -117,18 +123,21 @@ bool CHidDevice::Open(const char* path, bool readAccess, bool writeAccess, bool 
 bool CHidDevice::Reopen()
 {
     Close();
+    lastError_ = EINVAL;
     hid::PathParts parts;
     if (!hid::SplitPath(path_, parts)) {
         return false;
     }
     hid::InterfaceInfo info;
     std::unique_ptr<hid::Connection> handle;
-    if (!FindInterface(parts, info, readAccess_ != 0, writeAccess_ != 0, exclusive_ != 0, handle)) {
+    if (!FindInterface(parts, info, readAccess_ != 0, writeAccess_ != 0, exclusive_ != 0, handle,
+                       lastError_)) {
         return false;
     }
     // A node or socket now serving another device is not the interface the path names.
     if (hid::ParseHexAfter(path_, "vid_") != info.vendorId ||
         hid::ParseHexAfter(path_, "pid_") != info.productId) {
+        lastError_ = ENODEV;
         return false;
     }
     {
@@ -138,8 +147,10 @@ bool CHidDevice::Reopen()
     }
     if (!QueryCapabilities()) {
         Close();
+        lastError_ = EPROTO;
         return false;
     }
+    lastError_ = 0;
     return true;
 }
 

@@ -123,6 +123,8 @@ public:
     int GetInterfaceNumber() const { return interfaceNumber_; }
     int GetCollectionNumber() const { return collectionNumber_; }
     const std::string& GetPath() const { return path_; }
+    // Why the last Open or Reopen failed, as an errno value (0 after a success).
+    int GetLastError() const { return lastError_; }
     bool IsReading() const;
     bool IsWriting() const;
 
@@ -159,6 +161,7 @@ private:
     HidCaps caps_;
     HidAttributes attributes_;
     ReportData reports_[hid::kReportKinds];
+    int lastError_ = 0;
     int interfaceNumber_ = 0;
     int collectionNumber_ = 0;
     // Cancels a blocked read or write: an eventfd that Close signals while an operation is busy.
