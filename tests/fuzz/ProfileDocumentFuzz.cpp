@@ -10,11 +10,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
+
+void RemoveScratchFolder();
 
 const std::string& ScratchFolder()
 {
@@ -27,7 +31,16 @@ const std::string& ScratchFolder()
         }
         return pattern + "/";
     }();
+    // Registered once the folder exists, so that it runs before the name is destroyed.
+    static const bool removedAtExit = std::atexit(RemoveScratchFolder) == 0;
+    (void)removedAtExit;
     return folder;
+}
+
+void RemoveScratchFolder()
+{
+    std::error_code error;
+    std::filesystem::remove_all(ScratchFolder(), error);
 }
 
 void WriteBytes(const std::string& path, const uint8_t* data, size_t size)
