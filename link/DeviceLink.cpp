@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 
 #include "platform/DebugOutput.h"
 #include "platform/Event.h"
@@ -15,20 +16,28 @@ constexpr uint8_t kWirelessOnline = 0xFF;
 constexpr uint32_t kEndTransferPauseMs = 10;
 constexpr uint32_t kBulkChunk = 56;
 
-// Two debug lines of 32 bytes each after the label line.
+// The label line, then the 64 bytes as two lines of 32 in the form
+// "%02x %02x %02x %02x   ... %02x  %02x ...": groups of four, three spaces between the first four
+// groups, two between the last four. Formatted by hand: it runs on every transaction.
 void DumpFrame(const char* label, const uint8_t* bytes)
 {
-    platform::DebugPrintf("%s\n", label);
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text = label;
+    text += '\n';
     for (int half = 0; half < 2; ++half) {
-        const uint8_t* b = bytes + half * 32;
-        platform::DebugPrintf(
-            "%02x %02x %02x %02x   %02x %02x %02x %02x   %02x %02x %02x %02x   %02x %02x %02x "
-            "%02x  %02x %02x %02x %02x  %02x %02x %02x %02x  %02x %02x %02x %02x  %02x %02x "
-            "%02x %02x\n",
-            b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14],
-            b[15], b[16], b[17], b[18], b[19], b[20], b[21], b[22], b[23], b[24], b[25], b[26], b[27], b[28],
-            b[29], b[30], b[31]);
+        for (int i = 0; i < 32; ++i) {
+            const uint8_t b = bytes[half * 32 + i];
+            text += kDigits[b >> 4];
+            text += kDigits[b & 0xF];
+            if (i == 31) {
+                break;
+            }
+            const int done = i + 1;
+            text.append(done % 4 != 0 ? 1 : (done < 16 ? 3 : 2), ' ');
+        }
+        text += '\n';
     }
+    platform::DebugOutput(text);
 }
 
 struct BusyScope

@@ -341,10 +341,15 @@ bool CHidDevice::Write(uint8_t kind, const uint8_t* buffer, uint32_t length, uin
     // The device always gets a whole report of its declared length; a longer buffer is refused.
     if (buffer != nullptr && length > 0 && length <= reportLength &&
         preparsed_->HasReport(reportKind, buffer[0])) {
-        std::vector<uint8_t> report(reportLength, 0);
-        std::memcpy(report.data(), buffer, length);
-        ok = handle->Write(static_cast<hid::WriteKind>(kind), report.data(), report.size(),
-                           ToPollTimeout(timeoutMs), cancelFd_) == hid::IoStatus::Done;
+        std::array<uint8_t, 4096> report; // report lengths never exceed 4096 (the parser's limit)
+        const uint8_t* whole = buffer;
+        if (length < reportLength) { // padded with zeros to the report length
+            std::memcpy(report.data(), buffer, length);
+            std::memset(report.data() + length, 0, reportLength - length);
+            whole = report.data();
+        }
+        ok = handle->Write(static_cast<hid::WriteKind>(kind), whole, reportLength, ToPollTimeout(timeoutMs),
+                           cancelFd_) == hid::IoStatus::Done;
     }
     if (bytesWritten != nullptr) {
         *bytesWritten = ok ? length : 0;

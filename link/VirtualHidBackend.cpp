@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -82,22 +83,24 @@ public:
         if (length + 1 > kMaxPacket) {
             return IoStatus::Failed;
         }
-        std::vector<uint8_t> out(length + 1);
-        out[0] = static_cast<uint8_t>(kind);
-        std::memcpy(out.data() + 1, report, length);
+        uint8_t kindByte = static_cast<uint8_t>(kind);
+        iovec parts[2] = {{&kindByte, 1}, {const_cast<uint8_t*>(report), length}};
+        msghdr message{};
+        message.msg_iov = parts;
+        message.msg_iovlen = 2;
+        // The socket usually has room: try first, wait only when it is full.
         for (;;) {
+            const ssize_t n = sendmsg(fd_, &message, MSG_DONTWAIT | MSG_NOSIGNAL);
+            if (n == static_cast<ssize_t>(length + 1)) {
+                return IoStatus::Done;
+            }
+            if (n >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+                return IoStatus::Failed;
+            }
             const IoStatus ready = WaitReady(fd_, POLLOUT, timeoutMs, cancelFd);
             if (ready != IoStatus::Done) {
                 return ready;
             }
-            const ssize_t n = send(fd_, out.data(), out.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-            if (n == static_cast<ssize_t>(out.size())) {
-                return IoStatus::Done;
-            }
-            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
-                continue;
-            }
-            return IoStatus::Failed;
         }
     }
 
