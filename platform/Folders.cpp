@@ -1,7 +1,11 @@
 #include "platform/Folders.h"
 
+#include "platform/DebugOutput.h"
+
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -25,6 +29,20 @@ std::string EnvOr(const char* name, const std::string& fallback)
 std::string HomeFolder()
 {
     return EnvOr("HOME", "/tmp");
+}
+
+// True when the path is a folder (not a symbolic link) of this user that nobody else may enter,
+// creating it when missing and narrowing a wider mode.
+bool IsPrivateFolder(const std::string& path)
+{
+    ::mkdir(path.c_str(), 0700);
+    struct stat info
+    {
+    };
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) {
+        return false;
+    }
+    return (info.st_mode & 077) == 0 || ::chmod(path.c_str(), 0700) == 0;
 }
 
 } // namespace
@@ -80,18 +98,32 @@ std::string SettingsFolder()
 
 std::string RuntimeFolder()
 {
-    std::string folder = EnvOr("XDG_RUNTIME_DIR", "");
-    if (folder.empty()) {
-        folder = "/tmp/orvant-" + std::to_string(getuid());
+    if (const std::string folder = EnvOr("XDG_RUNTIME_DIR", ""); !folder.empty()) {
+        const std::string path = WithSlash(folder);
+        std::error_code error;
+        if (!std::filesystem::exists(path, error)) {
+            MakeFolders(path);
+            std::filesystem::permissions(path, std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::replace, error);
+        }
+        return path;
     }
-    folder = WithSlash(folder);
-    std::error_code error;
-    if (!std::filesystem::exists(folder, error)) {
-        MakeFolders(folder);
-        std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace, error);
+    // In the shared temporary folder anyone may have made the folder first: use it only when it is a
+    // real folder of this user, and close it to others.
+    const std::string shared = TempFolder() + "orvant-" + std::to_string(::getuid());
+    if (IsPrivateFolder(shared)) {
+        return shared + "/";
     }
-    return folder;
+    static std::mutex lock; // owner: RuntimeFolder, taken alone
+    static std::string replacement;
+    std::lock_guard<std::mutex> guard(lock);
+    if (replacement.rfind(TempFolder(), 0) != 0 || !IsPrivateFolder(replacement)) {
+        std::string pattern = TempFolder() + "orvant-" + std::to_string(::getuid()) + "-XXXXXX";
+        replacement = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+        DebugPrintf("runtime folder %s is not this user's own; using %s instead\n", shared.c_str(),
+                    replacement.c_str());
+    }
+    return replacement.empty() ? shared + "/" : replacement + "/";
 }
 
 std::string TempFolder()

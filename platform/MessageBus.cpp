@@ -346,6 +346,20 @@ BusMessage MakeCopyData(uint64_t copyType, std::string data)
     return out;
 }
 
+std::optional<std::string> EncodeBusDatagram(const BusMessage& message)
+{
+    BusSendResult result = BusSendResult::Sent;
+    return Encode(message, result);
+}
+
+std::optional<BusMessage> DecodeBusDatagram(std::string_view bytes)
+{
+    if (bytes.size() > kMaxDatagram) {
+        return std::nullopt;
+    }
+    return Decode(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
 BusSendResult BusSend(std::string_view title, const BusMessage& message)
 {
     BusSendResult result = BusSendResult::Sent;

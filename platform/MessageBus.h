@@ -72,6 +72,12 @@ inline constexpr size_t kMaxBusTitle = 255;
 inline constexpr size_t kMaxBusName = 255;
 inline constexpr size_t kMaxBusData = 64 * 1024;
 
+// The datagram that carries a message; nothing when the message cannot travel (TooLarge or Invalid).
+std::optional<std::string> EncodeBusDatagram(const BusMessage& message);
+// The message a received datagram carries; nothing when the bytes are not one whole valid datagram.
+// A registered message's name is registered in this process to give its number.
+std::optional<BusMessage> DecodeBusDatagram(std::string_view bytes);
+
 // Sends to the window with the title.
 BusSendResult BusSend(std::string_view title, const BusMessage& message);
 // Sends to every live endpoint but the one titled except; answers how many received it.
