@@ -1,0 +1,68 @@
+#pragma once
+// CEditUI: a one-line text entry. While it has the focus it takes typed characters and editing keys
+// (backspace, delete, left, right, home, end); every change sends "textchanged", Enter sends "return";
+// gaining and losing the focus send "setfocus" and "killfocus" (from the paint manager).
+// "maxchar" limits the length (in characters), "numberonly" admits digits only, "readonly" refuses
+// changes, "password" shows '*' for every character.
+
+#include "dui/Label.h"
+
+#include <string>
+
+namespace dui {
+
+class CEditUI : public CLabelUI
+{
+public:
+    CEditUI();
+
+    std::string GetClass() const override;
+    void* GetInterface(std::string_view name) override;
+    UINT GetControlFlags() const override;
+
+    void SetText(std::string_view text) override;
+    UINT GetMaxChar() const { return m_uMaxChar; }
+    void SetMaxChar(UINT max);
+    bool IsReadOnly() const { return m_bReadOnly; }
+    void SetReadOnly(bool readOnly);
+    bool IsPasswordMode() const { return m_bPasswordMode; }
+    void SetPasswordMode(bool password);
+    bool IsNumberOnly() const { return m_bNumberOnly; }
+    void SetNumberOnly(bool numberOnly) { m_bNumberOnly = numberOnly; }
+    // Caret position in characters.
+    int GetCaret() const { return m_nCaret; }
+    void SetCaret(int position);
+
+    void DoEvent(TEventUI& event) override;
+    void SetAttribute(std::string_view name, std::string_view value) override;
+    void PaintStatusImage(HDC hDC) override;
+    void PaintText(HDC hDC) override;
+
+protected:
+    // Inserts a character at the caret; false when refused.
+    virtual bool InsertChar(char32_t ch);
+    // Handles an editing key; true when the key was one.
+    virtual bool HandleKey(int key);
+    void Changed();
+    std::string DisplayText() const;
+
+    std::u32string m_text;
+    int m_nCaret = 0;
+    UINT m_uMaxChar = 255;
+    bool m_bReadOnly = false;
+    bool m_bPasswordMode = false;
+    bool m_bNumberOnly = false;
+    bool m_bWantReturn = false;
+    UINT m_uButtonState = 0;
+    std::string m_sNormalImage;
+    std::string m_sHotImage;
+    std::string m_sFocusedImage;
+    std::string m_sDisabledImage;
+    DWORD m_dwEditBkColor = 0;
+};
+
+// UTF-8 ↔ UTF-32 helpers of the text controls.
+std::u32string Utf8ToUtf32(std::string_view text);
+std::string Utf32ToUtf8(std::u32string_view text);
+
+} // namespace dui

@@ -1,0 +1,97 @@
+#include "dui/TileLayout.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace dui {
+
+std::string CTileLayoutUI::GetClass() const
+{
+    return "TileLayout";
+}
+
+void* CTileLayoutUI::GetInterface(std::string_view name)
+{
+    return name == "TileLayout" ? this : CContainerUI::GetInterface(name);
+}
+
+void CTileLayoutUI::SetColumns(int columns)
+{
+    if (columns <= 0)
+        return;
+    m_nColumns = columns;
+    NeedUpdate();
+}
+
+void CTileLayoutUI::SetItemSize(SIZE size)
+{
+    m_szItem = size;
+    NeedUpdate();
+}
+
+int CTileLayoutUI::Layout(RECT rc)
+{
+    int columns = m_nColumns;
+    if (m_szItem.cx > 0)
+        columns = std::max(1, (rc.Width() + m_iChildPadding) / (m_szItem.cx + m_iChildPadding));
+    int cellWidth = m_szItem.cx > 0 ? m_szItem.cx : (rc.Width() - (columns - 1) * m_iChildPadding) / columns;
+    SIZE scroll = GetScrollPos();
+    int top = rc.top - scroll.cy;
+    int rowHeight = 0;
+    int column = 0;
+    int needed = 0;
+    for (int i = 0; i < GetCount(); ++i) {
+        CControlUI* item = m_items[i];
+        if (!item->IsVisible())
+            continue;
+        if (item->IsFloat()) {
+            SetFloatPos(i);
+            continue;
+        }
+        RECT pad = item->GetPadding();
+        SIZE sz = item->EstimateSize({cellWidth, rc.Height()});
+        int cy = m_szItem.cy > 0 ? m_szItem.cy : sz.cy;
+        cy = Clamp(cy, item->GetMinHeight(), item->GetMaxHeight());
+        int left = rc.left + column * (cellWidth + m_iChildPadding);
+        item->SetPos({left + pad.left, top + pad.top, left + cellWidth - pad.right, top + pad.top + cy},
+                     false);
+        rowHeight = std::max(rowHeight, cy + pad.top + pad.bottom);
+        if (++column == columns) {
+            column = 0;
+            top += rowHeight + m_iChildPadding;
+            needed += rowHeight + m_iChildPadding;
+            rowHeight = 0;
+        }
+    }
+    needed += rowHeight;
+    if (column == 0 && needed > 0)
+        needed -= m_iChildPadding;
+    return needed;
+}
+
+void CTileLayoutUI::SetPos(RECT rc, bool needInvalidate)
+{
+    CControlUI::SetPos(rc, needInvalidate);
+    for (int pass = 0; pass < 2; ++pass) {
+        int needed = Layout(ClientRect());
+        if (!ProcessScrollBar(DeflateRect(m_rcItem, m_rcInset), 0, needed))
+            break;
+    }
+}
+
+void CTileLayoutUI::SetAttribute(std::string_view name, std::string_view value)
+{
+    if (name == "columns") {
+        int v = 0;
+        std::from_chars(value.data(), value.data() + value.size(), v);
+        SetColumns(v);
+    } else if (name == "itemsize") {
+        SIZE sz;
+        ParseSize(value, sz);
+        SetItemSize(sz);
+    } else {
+        CContainerUI::SetAttribute(name, value);
+    }
+}
+
+} // namespace dui
