@@ -335,6 +335,7 @@ TEST_F(SimulatorTest, LineCommandsDriveTheSimulator)
     };
     const Case cases[] = {
         {"list", "mouse=plugged"},
+        {"help", "commands: list plug"},
         {"battery mouse 57 1", "ok"},
         {"battery mouse 101", "error: usage"},
         {"press mouse 0x1004", "ok"},

@@ -85,6 +85,9 @@ std::string CControlCommands::Execute(const std::string& line, bool& quit)
         quit = true;
         return "ok";
     }
+    if (verb == "help")
+        return "commands: list plug unplug link online press battery fault clear dump memory poke save load "
+               "quit";
     if (verb == "list") {
         std::string text;
         for (const std::string& name : sim_.DeviceNames())

@@ -2,6 +2,7 @@
 // The simulator's line commands, shared by standard input and the control socket. One command per
 // line; the answer is one line: "ok", "error: <reason>", or the requested text (JSON for dump).
 //
+//   help                                   the command words
 //   list                                   products and whether they are plugged
 //   plug NAME | unplug NAME
 //   link NAME cable|receiver               keyboard or mouse family
