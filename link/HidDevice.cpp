@@ -197,8 +197,12 @@ void CHidDevice::ReleaseCapabilities()
 
 bool CHidDevice::QueryCapabilities()
 {
-    if (!IsOpen()) {
-        return false;
+    {
+        // A read or write in flight uses the layout; it is not replaced under it.
+        std::lock_guard<std::mutex> guard(ioLock_);
+        if (handle_ == nullptr || reading_ != 0 || writing_ != 0) {
+            return false;
+        }
     }
     ReleaseCapabilities();
     hid::ReportDescriptor descriptor;

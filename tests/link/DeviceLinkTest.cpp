@@ -292,41 +292,57 @@ INSTANTIATE_TEST_SUITE_P(Statuses, StatusTest,
                          ::testing::Values(StatusCase{0xFF, kLinkStatusFF}, StatusCase{0xFE, kLinkStatusFE},
                                            StatusCase{0x01, kLinkOk}));
 
-TEST_F(DeviceLinkTest, OneReplyForAnotherCommandIsSkipped)
+struct StrayCase
+{
+    int strays;    // replies for another command sent before the right one
+    uint8_t value; // what the read takes
+};
+
+class StrayReplyTest : public DeviceLinkTest, public ::testing::WithParamInterface<StrayCase>
+{
+};
+
+// One stray reply is skipped; after a second one the read takes that second reply as its answer.
+TEST_P(StrayReplyTest, SkipsOneReplyForAnotherCommand)
 {
     OpenWired(link_);
-    peer_->SetHandler([](uint8_t kind, const Bytes& request) -> std::vector<Bytes> {
+    const int strays = GetParam().strays;
+    peer_->SetHandler([strays](uint8_t kind, const Bytes& request) -> std::vector<Bytes> {
         if (kind != 1) {
             return {};
         }
-        Bytes stray = ReplyTo(request);
-        stray[3] = 0x12;
-        stray[7] = 0xFF; // had it been taken as the answer, the read would fail with -102
+        std::vector<Bytes> out;
+        for (int i = 0; i < strays; ++i) {
+            Bytes stray = ReplyTo(request);
+            stray[3] = 0x12;
+            stray[8] = static_cast<uint8_t>(0x70 + i);
+            out.push_back(InputPacket(stray));
+        }
         Bytes reply = ReplyTo(request);
         reply[8] = 0x42;
-        return {InputPacket(stray), InputPacket(reply)};
+        out.push_back(InputPacket(reply));
+        return out;
     });
     uint8_t value = 0;
     EXPECT_EQ(link_.ReadSettings(0, &value, 1), kLinkOk);
-    EXPECT_EQ(value, 0x42);
+    EXPECT_EQ(value, GetParam().value);
 }
 
-TEST_F(DeviceLinkTest, SecondStrayReplyIsTakenAsTheAnswer)
+INSTANTIATE_TEST_SUITE_P(Replies, StrayReplyTest,
+                         ::testing::Values(StrayCase{0, 0x42}, StrayCase{1, 0x42}, StrayCase{2, 0x71}));
+
+TEST_F(DeviceLinkTest, StrayReplyStatusIsNotTakenForTheAnswer)
 {
     OpenWired(link_);
     peer_->SetHandler([](uint8_t kind, const Bytes& request) -> std::vector<Bytes> {
         if (kind != 1) {
             return {};
         }
-        Bytes stray = ReplyTo(request);
+        Bytes stray = ReplyTo(request, 0xFF); // a failed lighting frame's reply
         stray[3] = 0x12;
-        Bytes second = stray;
-        second[8] = 0x77;
-        return {InputPacket(stray), InputPacket(second)};
+        return {InputPacket(stray), InputPacket(ReplyTo(request))};
     });
-    uint8_t value = 0;
-    EXPECT_EQ(link_.ReadSettings(0, &value, 1), kLinkOk);
-    EXPECT_EQ(value, 0x77);
+    EXPECT_EQ(link_.BeginTransfer(), kLinkOk);
 }
 
 TEST_F(DeviceLinkTest, WirelessReplyAaMeansTheDeviceIsAway)
