@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace msgtool {
 
@@ -61,19 +61,35 @@ std::optional<std::string> ParseHex(std::string_view text)
     return out;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path, std::string& error)
+std::optional<std::string> ReadWholeFile(const std::string& path, size_t limit, std::string& error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Plain reads: a folder or an unreadable file is an error value here, never an exception.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         error = std::strerror(errno);
         return std::nullopt;
     }
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = std::strerror(errno);
-        return std::nullopt;
+    std::string content;
+    char buffer[8192];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            if (got < 0) {
+                error = std::strerror(errno);
+            }
+            ::close(fd);
+            return got < 0 ? std::nullopt : std::optional<std::string>(std::move(content));
+        }
+        content.append(buffer, static_cast<size_t>(got));
+        if (content.size() > limit) {
+            content.resize(limit + 1); // enough to tell that it is too large; /dev/zero ends here too
+            ::close(fd);
+            return content;
+        }
     }
-    return content;
 }
 
 } // namespace msgtool

@@ -112,8 +112,8 @@ int BroadcastCommand(std::string_view name, uint64_t wParam, int64_t lParam)
 int CopyDataCommand(std::string_view title, uint64_t type, std::string data)
 {
     if (data.size() > platform::kMaxBusData) {
-        return Fail(kExitUsage, "the record holds " + std::to_string(data.size()) + " bytes, more than the " +
-                                    std::to_string(platform::kMaxBusData) + " a data copy may carry");
+        return Fail(kExitUsage, "the record is larger than the " + std::to_string(platform::kMaxBusData) +
+                                    " bytes a data copy may carry");
     }
     return Report(platform::BusSend(title, platform::MakeCopyData(type, std::move(data))), title);
 }

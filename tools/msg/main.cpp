@@ -79,7 +79,7 @@ int RunCopyData(const Args& args)
         }
     } else if (args[2] == "--file") {
         std::string error;
-        data = msgtool::ReadWholeFile(std::string(args[3]), error);
+        data = msgtool::ReadWholeFile(std::string(args[3]), platform::kMaxBusData, error);
         if (!data) {
             return Fail(kExitUsage, "cannot read \"" + std::string(args[3]) + "\": " + error);
         }

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# orvant-msg's failures: each is one line on standard error and a non-zero exit status, in bounded time.
+set -u
+bin=${1:?usage: msg_errors.sh BIN_FOLDER}
+msg="$bin/orvant-msg"
+
+work=$(mktemp -d)
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+listener=""
+cleanup() {
+    if [ -n "$listener" ]; then kill "$listener" 2>/dev/null; wait "$listener" 2>/dev/null; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+
+# expect_error STATUS TEXT ARGS...: orvant-msg ARGS ends with STATUS and one stderr line holding TEXT.
+expect_error() {
+    local want=$1 text=$2
+    shift 2
+    timeout 10 "$msg" "$@" >"$work/out" 2>"$work/err"
+    local status=$?
+    local lines
+    lines=$(wc -l <"$work/err")
+    if [ "$status" -ne "$want" ] || [ "$lines" -ne 1 ] || ! grep -qF -- "$text" "$work/err" ||
+        [ -s "$work/out" ]; then
+        echo "msg_errors: orvant-msg $* -> status $status (want $want), stderr:" >&2
+        sed 's/^/  /' "$work/err" >&2
+        failures=$((failures + 1))
+    fi
+}
+
+expect_error 1 'no window titled "Nobody"' send Nobody UWM_INSTANCE_MSG 0 1
+expect_error 1 'no window titled "Nobody"' copydata Nobody 1 --hex 00
+expect_error 1 'no window titled "Nobody"' find Nobody
+expect_error 1 'no window received the message' broadcast Game_Start
+expect_error 2 'bad wParam "12x"' send Nobody Game_End 12x
+expect_error 2 'bad lParam ""' send Nobody Game_End 1 ""
+expect_error 2 'bad record type "-"' copydata Nobody - --hex 00
+expect_error 2 'bad hexadecimal bytes "0g"' copydata Nobody 1 --hex 0g
+expect_error 2 'bad hexadecimal bytes "abc"' copydata Nobody 1 --hex abc
+expect_error 2 "cannot read \"$work/missing\"" copydata Nobody 1 --file "$work/missing"
+expect_error 2 "cannot read \"$work\"" copydata Nobody 1 --file "$work"
+head -c 65537 /dev/zero >"$work/big"
+expect_error 2 "larger than the 65536" copydata Nobody 1 --file /dev/zero
+expect_error 2 "larger than the 65536" copydata Nobody 1 --file "$work/big"
+expect_error 2 'count out of range' listen Main --count 0
+expect_error 2 'listen takes --count N and --timeout MS' listen Main --forever
+expect_error 2 'unknown command "shout"' shout Main
+expect_error 2 'wrong number of arguments for send' send Main
+expect_error 1 'timed out after 0 of 1 messages' listen Quiet --count 1 --timeout 200
+
+# A title that already listens cannot be taken twice.
+timeout 20 "$msg" listen Main --timeout 15000 >/dev/null 2>&1 &
+listener=$!
+for _ in $(seq 100); do
+    "$msg" find Main 2>/dev/null && break
+    sleep 0.1
+done
+expect_error 1 'a window titled "Main" is already listening' listen Main --timeout 100
+
+if [ "$failures" -ne 0 ]; then
+    echo "msg_errors: $failures failed" >&2
+    exit 1
+fi
+echo "msg_errors: ok"
