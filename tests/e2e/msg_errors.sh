@@ -2,17 +2,7 @@
 # orvant-msg's failures: each is one line on standard error and a non-zero exit status, in bounded time.
 set -u
 bin=${1:?usage: msg_errors.sh BIN_FOLDER}
-msg="$bin/orvant-msg"
-
-work=$(mktemp -d)
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-listener=""
-cleanup() {
-    if [ -n "$listener" ]; then kill "$listener" 2>/dev/null; wait "$listener" 2>/dev/null; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/msg_common.bash"
 failures=0
 
 # expect_error STATUS TEXT ARGS...: orvant-msg ARGS ends with STATUS and one stderr line holding TEXT.
@@ -54,10 +44,7 @@ expect_error 1 'timed out after 0 of 1 messages' listen Quiet --count 1 --timeou
 # A title that already listens cannot be taken twice.
 timeout 20 "$msg" listen Main --timeout 15000 >/dev/null 2>&1 &
 listener=$!
-for _ in $(seq 100); do
-    "$msg" find Main 2>/dev/null && break
-    sleep 0.1
-done
+wait_for_window Main || failures=$((failures + 1))
 expect_error 1 'a window titled "Main" is already listening' listen Main --timeout 100
 
 if [ "$failures" -ne 0 ]; then

@@ -4,18 +4,8 @@
 # listener prints exactly the good messages, in order.
 set -u
 bin=${1:?usage: msg_roundtrip.sh BIN_FOLDER}
-msg="$bin/orvant-msg"
+source "$(dirname "$0")/msg_common.bash"
 title="ORVANT X80 PRO"
-
-work=$(mktemp -d)
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-listener=""
-cleanup() {
-    if [ -n "$listener" ]; then kill "$listener" 2>/dev/null; wait "$listener" 2>/dev/null; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
 fail() {
     echo "msg_roundtrip: $*" >&2
     for f in out err; do [ -s "$work/$f" ] && sed "s/^/  listener $f: /" "$work/$f" >&2; done
@@ -24,11 +14,7 @@ fail() {
 
 timeout 30 "$msg" listen "$title" --count 4 --timeout 20000 >"$work/out" 2>"$work/err" &
 listener=$!
-for _ in $(seq 100); do
-    "$msg" find "$title" 2>/dev/null && break
-    sleep 0.1
-done
-"$msg" find "$title" || fail "the listener's window never appeared"
+wait_for_window "$title" || fail "the listener's window never appeared"
 
 "$msg" send "$title" UWM_INSTANCE_MSG 0 1 || fail "send by constant name failed"
 "$msg" copydata "$title" 5 --hex "01 02 ff" || fail "copydata from hex failed"
