@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <mutex>
 
@@ -215,6 +216,16 @@ void ListVirtual(std::vector<InterfaceInfo>& out)
     }
     closedir(dir);
     std::sort(names.begin(), names.end());
+    {
+        // Forget sockets that are gone from the folder.
+        std::lock_guard<std::mutex> guard(CacheLock());
+        for (auto it = Cache().begin(); it != Cache().end();) {
+            const bool inFolder = it->first.compare(0, folder.size(), folder) == 0;
+            const bool listed =
+                std::binary_search(names.begin(), names.end(), it->first.substr(folder.size()));
+            it = inFolder && !listed ? Cache().erase(it) : std::next(it);
+        }
+    }
     for (const std::string& name : names) {
         const std::string path = folder + name;
         struct stat st

@@ -151,6 +151,17 @@ TEST_F(HidDeviceTest, UnpluggedDeviceIsNotListed)
     EXPECT_TRUE(AllPaths().empty());
 }
 
+TEST_F(HidDeviceTest, ReplugAsAnotherDeviceIsListedAsThatDevice)
+{
+    ASSERT_FALSE(FindPath("pid_5055").empty());
+    peer_.reset();
+    PeerIdentity mouse;
+    mouse.productId = 0x221C;
+    peer_ = std::make_unique<ScriptedPeer>(folder_.Path(), "keyboard", mouse);
+    EXPECT_TRUE(FindPath("pid_5055").empty());
+    EXPECT_FALSE(FindPath("pid_221c&mi_01&col04").empty());
+}
+
 struct CapsCase
 {
     const char* collection;
