@@ -2,6 +2,8 @@
 
 #include "dui/Control.h"
 #include "dui/RenderEngine.h"
+#include "dui/WindowMessages.h"
+#include "dui/WindowWnd.h"
 #include "platform/DebugOutput.h"
 #include "platform/Event.h"
 #include "platform/Folders.h"
@@ -67,6 +69,10 @@ CPaintManagerUI::CPaintManagerUI()
 
 CPaintManagerUI::~CPaintManagerUI()
 {
+    if (CWindowWnd* window = WindowFromHandle(m_hWnd)) {
+        if (window->GetPaintManager() == this)
+            window->AttachPaintManager(nullptr);
+    }
     m_timers.clear();
     m_asyncNotify.clear();
     ProcessDelayedCleanup();
@@ -80,6 +86,8 @@ void CPaintManagerUI::Init(HWND hWnd, std::string_view name)
 {
     m_hWnd = hWnd;
     m_sName = name;
+    if (CWindowWnd* window = WindowFromHandle(hWnd))
+        window->AttachPaintManager(this);
 }
 
 void CPaintManagerUI::SetHost(IPaintHost* host)
