@@ -146,12 +146,13 @@ void ScriptedPeer::SendInput(const Bytes& report)
 
 void ScriptedPeer::DropConnections()
 {
+    // Shut down here so the host sees the device go at once; the peer thread closes the descriptors,
+    // so none is closed under a recv.
     std::lock_guard<std::mutex> guard(lock_);
     for (int fd : connections_) {
         shutdown(fd, SHUT_RDWR);
-        close(fd);
     }
-    connections_.clear();
+    dropRequested_ = true;
     Wake();
 }
 
@@ -206,6 +207,13 @@ void ScriptedPeer::Run()
         if (fds[0].revents & POLLIN) {
             uint64_t drained = 0;
             [[maybe_unused]] ssize_t n = read(wakeFd_, &drained, sizeof drained);
+            if (dropRequested_.exchange(false)) {
+                std::lock_guard<std::mutex> guard(lock_);
+                for (int fd : connections_) {
+                    close(fd);
+                }
+                connections_.clear();
+            }
             continue; // the connection list may have changed
         }
         if (fds[1].revents & POLLIN) {
