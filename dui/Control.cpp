@@ -10,6 +10,14 @@ namespace dui {
 
 namespace {
 
+// Sizes and offsets beyond this are cut, so layout sums of hostile layouts cannot overflow.
+constexpr int kMaxExtent = 1 << 20;
+
+int Limit(int v)
+{
+    return std::clamp(v, -kMaxExtent, kMaxExtent);
+}
+
 int ToInt(std::string_view text)
 {
     int v = 0;
@@ -169,13 +177,13 @@ void CControlUI::SetPos(RECT rc, bool needInvalidate)
 
 void CControlUI::SetPadding(RECT rc)
 {
-    m_rcPadding = rc;
+    m_rcPadding = {Limit(rc.left), Limit(rc.top), Limit(rc.right), Limit(rc.bottom)};
     NeedParentUpdate();
 }
 
 void CControlUI::SetFixedXY(SIZE xy)
 {
-    m_cXY = xy;
+    m_cXY = {Limit(xy.cx), Limit(xy.cy)};
     NeedParentUpdate();
 }
 
@@ -183,7 +191,7 @@ void CControlUI::SetFixedWidth(int cx)
 {
     if (cx < 0)
         return;
-    m_cxyFixed.cx = cx;
+    m_cxyFixed.cx = Limit(cx);
     NeedParentUpdate();
 }
 
@@ -191,7 +199,7 @@ void CControlUI::SetFixedHeight(int cy)
 {
     if (cy < 0)
         return;
-    m_cxyFixed.cy = cy;
+    m_cxyFixed.cy = Limit(cy);
     NeedParentUpdate();
 }
 
@@ -199,7 +207,7 @@ void CControlUI::SetMinWidth(int cx)
 {
     if (cx < 0)
         return;
-    m_cxyMin.cx = cx;
+    m_cxyMin.cx = Limit(cx);
     NeedParentUpdate();
 }
 
@@ -207,7 +215,7 @@ void CControlUI::SetMaxWidth(int cx)
 {
     if (cx < 0)
         return;
-    m_cxyMax.cx = cx;
+    m_cxyMax.cx = Limit(cx);
     NeedParentUpdate();
 }
 
@@ -215,7 +223,7 @@ void CControlUI::SetMinHeight(int cy)
 {
     if (cy < 0)
         return;
-    m_cxyMin.cy = cy;
+    m_cxyMin.cy = Limit(cy);
     NeedParentUpdate();
 }
 
@@ -223,7 +231,7 @@ void CControlUI::SetMaxHeight(int cy)
 {
     if (cy < 0)
         return;
-    m_cxyMax.cy = cy;
+    m_cxyMax.cy = Limit(cy);
     NeedParentUpdate();
 }
 

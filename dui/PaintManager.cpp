@@ -283,7 +283,8 @@ void CPaintManagerUI::SetClientSize(SIZE size)
 
 void CPaintManagerUI::SetInitSize(int cx, int cy)
 {
-    m_szInitWindowSize = {cx, cy};
+    // A window larger than any screen is a broken layout; keep the back buffer sane.
+    m_szInitWindowSize = {std::clamp(cx, 0, 16384), std::clamp(cy, 0, 16384)};
     if (m_pHost)
         m_pHost->HostResize(m_szInitWindowSize);
     else

@@ -311,16 +311,24 @@ std::shared_ptr<CImageBits> LoadImageData(const void* data, size_t length, DWORD
 
 std::shared_ptr<CImageBits> TintImage(const CImageBits& source, DWORD colorRef, int bright)
 {
-    QImage image = source.image.copy();
-    // Premultiplied channels scale linearly, so multiplying keeps the alpha right.
-    int r = static_cast<int>(colorRef & 0xFF) * bright / 255;
-    int g = static_cast<int>((colorRef >> 8) & 0xFF) * bright / 255;
-    int b = static_cast<int>((colorRef >> 16) & 0xFF) * bright / 255;
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            QRgb p = line[x];
-            line[x] = qRgba(qRed(p) * r / 255, qGreen(p) * g / 255, qBlue(p) * b / 255, qAlpha(p));
+    const QImage& in = source.image;
+    QImage image(in.size(), QImage::Format_ARGB32_Premultiplied);
+    // Premultiplied channels scale linearly, so multiplying keeps the alpha right; one table per channel.
+    uint8_t table[3][256];
+    int factor[3] = {static_cast<int>(colorRef & 0xFF) * bright / 255,
+                     static_cast<int>((colorRef >> 8) & 0xFF) * bright / 255,
+                     static_cast<int>((colorRef >> 16) & 0xFF) * bright / 255};
+    for (int c = 0; c < 3; ++c) {
+        for (int v = 0; v < 256; ++v)
+            table[c][v] = static_cast<uint8_t>(v * factor[c] / 255);
+    }
+    for (int y = 0; y < in.height(); ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(in.constScanLine(y));
+        auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < in.width(); ++x) {
+            QRgb p = src[x];
+            dst[x] = (p & 0xFF000000u) | (static_cast<QRgb>(table[0][(p >> 16) & 0xFF]) << 16) |
+                     (static_cast<QRgb>(table[1][(p >> 8) & 0xFF]) << 8) | table[2][p & 0xFF];
         }
     }
     return std::make_shared<CImageBits>(std::move(image));

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 
 namespace dui {
 
@@ -32,25 +33,42 @@ struct TintKey
     int bright;
     bool operator==(const TintKey&) const = default;
 };
+struct TintKeyHash
+{
+    size_t operator()(const TintKey& k) const
+    {
+        return std::hash<const void*>()(k.image) ^ (static_cast<size_t>(k.color) * 0x9E3779B1u) ^
+               (static_cast<size_t>(k.bright) << 24);
+    }
+};
 constexpr size_t kTintCacheSize = 2048;
-std::list<std::pair<TintKey, std::shared_ptr<CImageBits>>> g_tints;
+using TintList = std::list<std::pair<TintKey, std::shared_ptr<CImageBits>>>;
+TintList g_tints;
+std::unordered_map<TintKey, TintList::iterator, TintKeyHash> g_tintIndex;
 
 std::shared_ptr<CImageBits> TintedCopy(const std::shared_ptr<CImageBits>& image, DWORD color, int bright)
 {
-    std::lock_guard lock(g_cacheLock);
     TintKey key{image.get(), color & 0xFFFFFF, bright};
-    for (auto it = g_tints.begin(); it != g_tints.end(); ++it) {
-        if (it->first == key) {
-            g_tints.splice(g_tints.begin(), g_tints, it);
-            return it->second;
+    {
+        std::lock_guard lock(g_cacheLock);
+        auto it = g_tintIndex.find(key);
+        if (it != g_tintIndex.end()) {
+            g_tints.splice(g_tints.begin(), g_tints, it->second);
+            return it->second->second;
         }
     }
     auto tinted = TintImage(*image, color, bright);
     if (!tinted)
         return image;
+    std::lock_guard lock(g_cacheLock);
+    if (g_tintIndex.count(key))
+        return tinted;
     g_tints.emplace_front(key, tinted);
-    if (g_tints.size() > kTintCacheSize)
+    g_tintIndex[key] = g_tints.begin();
+    if (g_tints.size() > kTintCacheSize) {
+        g_tintIndex.erase(g_tints.back().first);
         g_tints.pop_back();
+    }
     return tinted;
 }
 
@@ -168,6 +186,7 @@ void CRenderEngine::FreeImageCache()
 {
     std::lock_guard lock(g_cacheLock);
     g_tints.clear();
+    g_tintIndex.clear();
     g_images.clear();
     g_missing.clear();
 }
