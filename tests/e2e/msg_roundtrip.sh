@@ -63,4 +63,6 @@ message "{4695579F-999A-41d4-9FAF-EFFCE93EBF17}" 1 -1
 message "Game_Kill" 18446744073709551615 -16'
 [ "$(cat "$work/out")" = "$expected" ] || fail "the listener printed something else; expected:
 $expected"
+dropped=$(sed -n 's/^orvant-msg: dropped \([0-9]*\) invalid datagrams$/\1/p' "$work/err")
+[ "${dropped:-0}" -ge 7 ] || fail "the listener did not drop the hostile datagrams"
 echo "msg_roundtrip: ok"

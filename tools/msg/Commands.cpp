@@ -147,6 +147,10 @@ int ListenCommand(std::string_view title, uint64_t count, uint32_t timeoutMs)
         }
     }
     g_listening = nullptr;
+    if (endpoint.DroppedCount() != 0) {
+        std::fprintf(stderr, "orvant-msg: dropped %llu invalid datagrams\n",
+                     static_cast<unsigned long long>(endpoint.DroppedCount()));
+    }
     if (count != 0 && received < count) {
         return Fail(kExitFailed, (g_stopped != 0 ? "stopped after " : "timed out after ") +
                                      std::to_string(received) + " of " + std::to_string(count) + " messages");

@@ -23,7 +23,7 @@ int BroadcastCommand(std::string_view name, uint64_t wParam, int64_t lParam);
 int CopyDataCommand(std::string_view title, uint64_t type, std::string data);
 // Listens as the window with the title, printing each message as one line; ends after count messages
 // (0: no limit), after timeoutMs (kInfinite: never) or on SIGINT/SIGTERM. Falling short of a count
-// is a failure.
+// is a failure. At the end, how many invalid datagrams were dropped goes to standard error.
 int ListenCommand(std::string_view title, uint64_t count, uint32_t timeoutMs);
 // Done when a window with the title listens.
 int FindCommand(std::string_view title);
