@@ -27,6 +27,8 @@ expect_error 1 'no window titled "Nobody"' find Nobody
 expect_error 1 'no window received the message' broadcast Game_Start
 expect_error 2 'bad wParam "12x"' send Nobody Game_End 12x
 expect_error 2 'bad lParam ""' send Nobody Game_End 1 ""
+expect_error 2 'bad wParam "18446744073709551616"' send Nobody Game_End 18446744073709551616
+expect_error 2 'bad lParam "0x"' broadcast Game_End 0 0x
 expect_error 2 'bad record type "-"' copydata Nobody - --hex 00
 expect_error 2 'bad hexadecimal bytes "0g"' copydata Nobody 1 --hex 0g
 expect_error 2 'bad hexadecimal bytes "abc"' copydata Nobody 1 --hex abc
