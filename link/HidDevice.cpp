@@ -293,7 +293,7 @@ bool CHidDevice::ReadReport(uint8_t* buffer, uint32_t length, uint32_t* bytesRea
     if (bytesRead != nullptr) {
         *bytesRead = 0;
     }
-    hid::Connection* handle = BeginIo(reading_);
+    hid::Connection* handle = readAccess_ != 0 ? BeginIo(reading_) : nullptr;
     if (handle == nullptr) {
         return false;
     }
@@ -334,7 +334,7 @@ bool CHidDevice::Write(uint8_t kind, const uint8_t* buffer, uint32_t length, uin
     if (bytesWritten != nullptr) {
         *bytesWritten = 0;
     }
-    hid::Connection* handle = BeginIo(writing_);
+    hid::Connection* handle = writeAccess_ != 0 ? BeginIo(writing_) : nullptr;
     if (handle == nullptr) {
         return false;
     }

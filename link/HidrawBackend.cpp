@@ -108,7 +108,14 @@ public:
             std::vector<uint8_t> copy(report, report + length);
             const unsigned long request =
                 kind == WriteKind::Control ? HIDIOCSOUTPUT(copy.size()) : HIDIOCSFEATURE(copy.size());
-            return ioctl(fd_, request, copy.data()) >= 0 ? IoStatus::Done : IoStatus::Failed;
+            if (ioctl(fd_, request, copy.data()) >= 0) {
+                return IoStatus::Done;
+            }
+            // Kernels before 5.11 have no output-report ioctl; their write() takes the same route for a
+            // device without an interrupt out endpoint.
+            if (kind == WriteKind::Feature || (errno != EINVAL && errno != ENOTTY)) {
+                return IoStatus::Failed;
+            }
         }
         for (;;) {
             const IoStatus ready = WaitReady(fd_, POLLOUT, timeoutMs, cancelFd);

@@ -319,6 +319,26 @@ TEST_F(HidDeviceTest, WritesSendWholeReportsOfTheirCollection)
     EXPECT_EQ(packets[1][0], 2); // control pipe
 }
 
+TEST_F(HidDeviceTest, OpenOptionsLimitWhatTheHandleDoes)
+{
+    // The discovery probe's options: read, no write.
+    CHidDevice probe;
+    ASSERT_TRUE(probe.Open(FindPath("&col04").c_str(), true, false, true, false));
+    Bytes report(64, 0);
+    report[0] = 4;
+    uint32_t written = 0;
+    EXPECT_FALSE(probe.WriteReport(report.data(), 64, &written, 1000));
+    EXPECT_FALSE(probe.SetOutputReport(report.data(), 64));
+
+    CHidDevice writer;
+    ASSERT_TRUE(writer.Open(FindPath("&col04").c_str(), false, true, true, false));
+    uint32_t got = 0;
+    EXPECT_FALSE(writer.ReadReport(report.data(), 64, &got, 10));
+    EXPECT_TRUE(writer.WriteReport(report.data(), 64, &written, 1000));
+    ASSERT_TRUE(peer_->WaitForPackets(1, 2000));
+    EXPECT_EQ(peer_->Received().size(), 1u);
+}
+
 TEST_F(HidDeviceTest, ButtonItemTakesTheUsagesThatAreOn)
 {
     CHidDevice device;
