@@ -45,6 +45,8 @@ void CButtonUI::DoEvent(TEventUI& event)
             CLabelUI::DoEvent(event);
         return;
     }
+    if (TrackHot(event, m_uButtonState))
+        return;
     switch (event.Type) {
     case UIEVENT_SETFOCUS:
     case UIEVENT_KILLFOCUS:
@@ -78,18 +80,6 @@ void CButtonUI::DoEvent(TEventUI& event)
             Invalidate();
             if (PtInRect(m_rcItem, event.ptMouse))
                 Activate();
-        }
-        return;
-    case UIEVENT_MOUSEENTER:
-        if (IsEnabled()) {
-            m_uButtonState |= UISTATE_HOT;
-            Invalidate();
-        }
-        return;
-    case UIEVENT_MOUSELEAVE:
-        if (IsEnabled()) {
-            m_uButtonState &= ~UISTATE_HOT;
-            Invalidate();
         }
         return;
     case UIEVENT_SETCURSOR:

@@ -42,14 +42,6 @@ bool CComboUI::Activate()
     return CControlUI::Activate();
 }
 
-void CComboUI::Reindex()
-{
-    for (int i = 0; i < GetCount(); ++i) {
-        if (auto* item = static_cast<IListItemUI*>(m_items[i]->GetInterface("ListItem")))
-            item->SetIndex(i);
-    }
-}
-
 bool CComboUI::Add(CControlUI* control)
 {
     return AddAt(control, GetCount());
@@ -59,14 +51,11 @@ bool CComboUI::AddAt(CControlUI* control, int index)
 {
     if (!CContainerUI::AddAt(control, index))
         return false;
-    if (auto* item = static_cast<IListItemUI*>(control->GetInterface("ListItem"))) {
-        item->SetOwner(this);
-        if (item->IsSelected())
-            m_iCurSel = index;
-    }
-    Reindex();
-    if (m_iCurSel > index)
+    if (m_iCurSel >= index)
         ++m_iCurSel;
+    BindListItems(*this, this);
+    if (control->IsSelected())
+        m_iCurSel = index;
     return true;
 }
 
@@ -79,7 +68,7 @@ bool CComboUI::RemoveAt(int index, bool doNotDestroy)
 {
     if (!CContainerUI::RemoveAt(index, doNotDestroy))
         return false;
-    Reindex();
+    BindListItems(*this, this);
     if (index == m_iCurSel)
         m_iCurSel = -1;
     else if (index < m_iCurSel)
@@ -142,6 +131,8 @@ void CComboUI::DoEvent(TEventUI& event)
             }
         }
     };
+    if (TrackHot(event, m_uButtonState))
+        return;
     switch (event.Type) {
     case UIEVENT_BUTTONDOWN:
         if (IsEnabled()) {
@@ -170,14 +161,6 @@ void CComboUI::DoEvent(TEventUI& event)
     case UIEVENT_SCROLLWHEEL:
         if (IsEnabled())
             step((event.wParam & 0xFFFF) == SB_LINEUP ? -1 : 1);
-        return;
-    case UIEVENT_MOUSEENTER:
-        m_uButtonState |= UISTATE_HOT;
-        Invalidate();
-        return;
-    case UIEVENT_MOUSELEAVE:
-        m_uButtonState &= ~UISTATE_HOT;
-        Invalidate();
         return;
     default:
         break;

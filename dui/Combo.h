@@ -42,8 +42,6 @@ public:
     void PaintText(HDC hDC) override;
 
 protected:
-    void Reindex();
-
     int m_iCurSel = -1;
     UINT m_uButtonState = 0;
     TListInfoUI m_ListInfo;

@@ -358,6 +358,20 @@ void CControlUI::Event(TEventUI& event)
     DoEvent(event);
 }
 
+bool CControlUI::TrackHot(const TEventUI& event, UINT& state)
+{
+    if (event.Type != UIEVENT_MOUSEENTER && event.Type != UIEVENT_MOUSELEAVE)
+        return false;
+    if (IsEnabled()) {
+        if (event.Type == UIEVENT_MOUSEENTER)
+            state |= UISTATE_HOT;
+        else
+            state &= ~UISTATE_HOT;
+        Invalidate();
+    }
+    return true;
+}
+
 void CControlUI::DoEvent(TEventUI& event)
 {
     switch (event.Type) {

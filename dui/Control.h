@@ -165,8 +165,11 @@ public:
     virtual void DoPostPaint(HDC, const RECT&) {}
 
 protected:
-    // Called by the manager when the control leaves a window: drops timers and event references.
     friend class CPaintManagerUI;
+
+    // Hot tracking of the controls with a button state: entering sets UISTATE_HOT, leaving clears it
+    // (while enabled), with a repaint. True when the event was one of the two.
+    bool TrackHot(const TEventUI& event, UINT& state);
 
     CPaintManagerUI* m_pManager = nullptr;
     CControlUI* m_pParent = nullptr;

@@ -1,18 +1,10 @@
 #include "dui/ControlFactory.h"
 
+#include "dui/UIDefine.h"
+
 #include <cctype>
 
 namespace dui {
-
-namespace {
-std::string Lower(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-} // namespace
 
 CControlFactory* CControlFactory::GetInstance()
 {
@@ -25,7 +17,7 @@ void CControlFactory::RegistControl(std::string_view name, CreateClass creator)
     if (name.empty() || !creator)
         return;
     std::lock_guard lock(m_lock);
-    m_creators[Lower(name)] = creator;
+    m_creators[ToLower(name)] = creator;
 }
 
 CControlUI* CControlFactory::CreateControl(std::string_view name) const
@@ -33,7 +25,7 @@ CControlUI* CControlFactory::CreateControl(std::string_view name) const
     CreateClass creator = nullptr;
     {
         std::lock_guard lock(m_lock);
-        auto it = m_creators.find(Lower(name));
+        auto it = m_creators.find(ToLower(name));
         if (it != m_creators.end())
             creator = it->second;
     }
@@ -43,7 +35,7 @@ CControlUI* CControlFactory::CreateControl(std::string_view name) const
 bool CControlFactory::IsRegistered(std::string_view name) const
 {
     std::lock_guard lock(m_lock);
-    return m_creators.count(Lower(name)) != 0;
+    return m_creators.count(ToLower(name)) != 0;
 }
 
 } // namespace dui

@@ -184,6 +184,8 @@ void CEditUI::DoEvent(TEventUI& event)
         CLabelUI::DoEvent(event);
         return;
     }
+    if (TrackHot(event, m_uButtonState))
+        return;
     switch (event.Type) {
     case UIEVENT_SETFOCUS:
         if (IsEnabled())
@@ -206,18 +208,6 @@ void CEditUI::DoEvent(TEventUI& event)
         return;
     case UIEVENT_BUTTONUP:
     case UIEVENT_MOUSEMOVE:
-        return;
-    case UIEVENT_MOUSEENTER:
-        if (IsEnabled()) {
-            m_uButtonState |= UISTATE_HOT;
-            Invalidate();
-        }
-        return;
-    case UIEVENT_MOUSELEAVE:
-        if (IsEnabled()) {
-            m_uButtonState &= ~UISTATE_HOT;
-            Invalidate();
-        }
         return;
     default:
         break;

@@ -91,11 +91,13 @@ UINT CListUI::GetControlFlags() const
     return UIFLAG_TABSTOP;
 }
 
-void CListUI::Reindex()
+void BindListItems(IContainerUI& container, CControlUI* owner)
 {
-    for (int i = 0; i < GetCount(); ++i) {
-        if (auto* item = static_cast<IListItemUI*>(m_items[i]->GetInterface("ListItem")))
+    for (int i = 0; i < container.GetCount(); ++i) {
+        if (auto* item = static_cast<IListItemUI*>(container.GetItemAt(i)->GetInterface("ListItem"))) {
             item->SetIndex(i);
+            item->SetOwner(owner);
+        }
     }
 }
 
@@ -108,9 +110,7 @@ bool CListUI::AddAt(CControlUI* control, int index)
 {
     if (!CVerticalLayoutUI::AddAt(control, index))
         return false;
-    if (auto* item = static_cast<IListItemUI*>(control->GetInterface("ListItem")))
-        item->SetOwner(this);
-    Reindex();
+    BindListItems(*this, this);
     if (m_iCurSel >= index)
         ++m_iCurSel;
     return true;
@@ -127,7 +127,7 @@ bool CListUI::RemoveAt(int index, bool doNotDestroy)
         return false;
     if (!CVerticalLayoutUI::RemoveAt(index, doNotDestroy))
         return false;
-    Reindex();
+    BindListItems(*this, this);
     if (index == m_iCurSel)
         m_iCurSel = -1;
     else if (index < m_iCurSel)

@@ -66,6 +66,9 @@ protected:
     ~IListItemUI() = default;
 };
 
+// Gives every list item among the container's children its index and its owner.
+void BindListItems(IContainerUI& container, CControlUI* owner);
+
 class CListUI : public CVerticalLayoutUI, public IListOwnerUI
 {
 public:
@@ -99,8 +102,6 @@ public:
     void SetAttribute(std::string_view name, std::string_view value) override;
 
 protected:
-    void Reindex();
-
     int m_iCurSel = -1;
     bool m_bMultiSelect = false;
     TListInfoUI m_ListInfo;

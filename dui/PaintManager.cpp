@@ -804,24 +804,14 @@ void CPaintManagerUI::RemoveOptionGroup(std::string_view group, CControlUI* cont
         m_optionGroups.erase(it);
 }
 
-namespace {
-std::string Lower(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-} // namespace
-
 void CPaintManagerUI::AddDefaultAttributeList(std::string_view name, std::string_view list)
 {
-    m_defaultAttributes[Lower(name)] = std::string(list);
+    m_defaultAttributes[ToLower(name)] = std::string(list);
 }
 
 std::string CPaintManagerUI::GetDefaultAttributeList(std::string_view name) const
 {
-    auto it = m_defaultAttributes.find(Lower(name));
+    auto it = m_defaultAttributes.find(ToLower(name));
     return it == m_defaultAttributes.end() ? std::string() : it->second;
 }
 

@@ -77,6 +77,8 @@ void CSliderUI::DoEvent(TEventUI& event)
         CProgressUI::DoEvent(event);
         return;
     }
+    if (TrackHot(event, m_uButtonState))
+        return;
     switch (event.Type) {
     case UIEVENT_BUTTONDOWN:
     case UIEVENT_DBLCLICK:
@@ -109,18 +111,6 @@ void CSliderUI::DoEvent(TEventUI& event)
             SetValue(m_nValue + (((event.wParam & 0xFFFF) == SB_LINEUP) ? m_nStep : -m_nStep));
             if (m_pManager)
                 m_pManager->SendNotify(this, DUI_MSGTYPE_VALUECHANGED, static_cast<WPARAM>(m_nValue));
-        }
-        return;
-    case UIEVENT_MOUSEENTER:
-        if (IsEnabled()) {
-            m_uButtonState |= UISTATE_HOT;
-            Invalidate();
-        }
-        return;
-    case UIEVENT_MOUSELEAVE:
-        if (IsEnabled()) {
-            m_uButtonState &= ~UISTATE_HOT;
-            Invalidate();
         }
         return;
     default:

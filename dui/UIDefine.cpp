@@ -27,6 +27,14 @@ bool ParseBool(std::string_view text)
     return EqualsNoCase(text, "true");
 }
 
+std::string ToLower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())

@@ -184,6 +184,8 @@ inline constexpr const char* DUI_MSGTYPE_WINDOWSIZE = "windowsize";
 DWORD ParseColor(std::string_view text);
 // "true" (case-blind) is true, anything else false.
 bool ParseBool(std::string_view text);
+// ASCII lower case of a text.
+std::string ToLower(std::string_view text);
 // Case-blind comparison of ASCII texts.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
