@@ -27,7 +27,7 @@ size_t CountOf(WindowMessageGroup group)
 }
 
 // Runs first in this program: nothing has called a registration function yet.
-TEST(WindowMessages, HookMouseAndGameMessagesAreKnownFromStaticInitialisation)
+TEST(WindowMessageTable, HookMouseAndGameMessagesAreKnownFromStaticInitialisation)
 {
     for (const RegisteredMessageEntry& entry : kRegisteredMessages) {
         const bool staticGroup =
@@ -40,7 +40,7 @@ TEST(WindowMessages, HookMouseAndGameMessagesAreKnownFromStaticInitialisation)
     EXPECT_NE(Game_Death, 0u);
 }
 
-TEST(WindowMessages, RegisteredNamesAreDistinctAndNumbersStableAndInRange)
+TEST(WindowMessageTable, RegisteredNamesAreDistinctAndNumbersStableAndInRange)
 {
     ASSERT_TRUE(RegisterAllWindowMessages());
     std::set<std::string> constants, names;
@@ -72,7 +72,7 @@ TEST(WindowMessages, RegisteredNamesAreDistinctAndNumbersStableAndInRange)
     }
 }
 
-TEST(WindowMessages, GroupsHoldTheNamesOtherProcessesUse)
+TEST(WindowMessageTable, GroupsHoldTheNamesOtherProcessesUse)
 {
     EXPECT_EQ(CountOf(WindowMessageGroup::Instance), 1u);
     EXPECT_EQ(CountOf(WindowMessageGroup::Guid), 5u);
@@ -100,7 +100,7 @@ TEST(WindowMessages, GroupsHoldTheNamesOtherProcessesUse)
     }
 }
 
-TEST(WindowMessages, ConstantAndRegisteredNamesTranslateBothWays)
+TEST(WindowMessageTable, ConstantAndRegisteredNamesTranslateBothWays)
 {
     for (const RegisteredMessageEntry& entry : kRegisteredMessages) {
         EXPECT_EQ(RegisteredNameOf(entry.constant), entry.name);
@@ -110,7 +110,7 @@ TEST(WindowMessages, ConstantAndRegisteredNamesTranslateBothWays)
     EXPECT_FALSE(ConstantNameOf("{4695579F-999A-41d4-9FAF-EFFCE93EBF19}"));
 }
 
-TEST(WindowMessages, PrivateNumbersAreDistinctAndBelowTheRegisteredRange)
+TEST(WindowMessageTable, PrivateNumbersAreDistinctAndBelowTheRegisteredRange)
 {
     std::set<uint32_t> numbers;
     std::set<std::string_view> constants;
