@@ -7,6 +7,7 @@
 #include "dui/Edit.h"
 #include "dui/List.h"
 #include "dui/ListElement.h"
+#include "dui/NotifyPump.h"
 #include "dui/Slider.h"
 #include "dui/testing/UiTestHarness.h"
 
@@ -284,6 +285,36 @@ TEST(NotifyTest, WindowInitOnceAsyncAfterTheMessageAndReceiversMayLeave)
     EXPECT_EQ(h.Notifications().back().wParam, 7u);
     h.Manager().SendNotify(h.Find("root"), "custom");
     EXPECT_EQ(leaver.seen, 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(NotifyPumpTest, NamedHandlersFirstThenByTypeAndVirtualWindows)
+{
+    dui::CControlUI sender;
+    sender.SetName("btn");
+    TNotifyUI msg;
+    msg.sType = "click";
+    msg.pSender = &sender;
+
+    dui::CNotifyPump pump, sub;
+    std::vector<std::string> seen;
+    pump.BindNotify("click", [&](TNotifyUI&) { seen.push_back("any"); });
+    pump.BindNotify("click", "btn", [&](TNotifyUI&) { seen.push_back("named"); });
+    sub.BindNotify("click", [&](TNotifyUI&) { seen.push_back("sub"); });
+    ASSERT_TRUE(pump.AddVirtualWnd("page", &sub));
+    EXPECT_FALSE(pump.AddVirtualWnd("page", &sub));
+
+    EXPECT_TRUE(pump.NotifyPump(msg));
+    sender.SetName("other");
+    EXPECT_TRUE(pump.NotifyPump(msg));
+    msg.sVirtualWnd = "page";
+    EXPECT_TRUE(pump.NotifyPump(msg));
+    msg.sType = "selectchanged";
+    EXPECT_FALSE(pump.NotifyPump(msg));
+    EXPECT_EQ(seen, (std::vector<std::string>{"named", "any", "sub"}));
 }
 
 } // namespace
