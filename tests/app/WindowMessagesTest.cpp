@@ -26,7 +26,7 @@ size_t CountOf(WindowMessageGroup group)
                       [&](const RegisteredMessageEntry& e) { return e.group == group; }));
 }
 
-// Runs first in this program: nothing has called a registration function yet.
+// Checks the numbers without calling a registration function (ctest runs each test alone).
 TEST(WindowMessageTable, HookMouseAndGameMessagesAreKnownFromStaticInitialisation)
 {
     for (const RegisteredMessageEntry& entry : kRegisteredMessages) {
