@@ -21,6 +21,7 @@ public:
 class KeyButton : public dui::CButtonUI, public IKeyButtonDisplay
 {
 public:
+    KeyButton() = default;
     explicit KeyButton(std::string_view name) { SetName(name); }
     std::string GetClass() const override { return "DeviceKeyButton"; }
     void* GetInterface(std::string_view name) override
@@ -63,6 +64,7 @@ public:
     std::vector<std::string> handled; // "type:sender" of each notification that reached the map
     std::vector<uint16_t> codes;
     using CNimbrelUSBDevice::FindPageControl;
+    using CNimbrelUSBDevice::RegisterNotifier;
 
 protected:
     void HandleNotify(dui::TNotifyUI& msg) override
