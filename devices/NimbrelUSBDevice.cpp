@@ -96,8 +96,7 @@ CNimbrelUSBDevice::CNimbrelUSBDevice() = default;
 
 CNimbrelUSBDevice::~CNimbrelUSBDevice()
 {
-    CloseSide(sideA_);
-    CloseSide(sideB_);
+    StopEventReaders();
     commandLink_.SetOpen(false);
     commandLink_.LinkA().Close();
     commandLink_.LinkB().Close();
@@ -195,7 +194,7 @@ void CNimbrelUSBDevice::SetProfileId(std::string_view id)
 
 std::string CNimbrelUSBDevice::GetProfileId() const
 {
-    std::lock_guard lock(const_cast<std::recursive_mutex&>(profileLock_));
+    std::lock_guard lock(profileLock_);
     return profileId_;
 }
 
@@ -280,60 +279,60 @@ void CNimbrelUSBDevice::FillFrame(uint8_t red, uint8_t green, uint8_t blue, uint
         e.store(entry, std::memory_order_relaxed);
 }
 
-void CNimbrelUSBDevice::FillEffectColour(int hueIndex, uint8_t brightness)
+void CNimbrelUSBDevice::FillEffectColour(const LightEffect& e, int hueIndex, uint8_t brightness)
 {
-    if (lightEffect_.colourful) {
+    if (e.colourful) {
         const lighting::Rgb c = lighting::HueWheel(hueIndex);
         FillFrame(c.red, c.green, c.blue, brightness);
     } else {
-        FillFrame(lightEffect_.red, lightEffect_.green, lightEffect_.blue, brightness);
+        FillFrame(e.red, e.green, e.blue, brightness);
     }
 }
 
 void CNimbrelUSBDevice::EffectBreathing()
 {
-    stepCounter_ =
-        lighting::StepCounter(lightEffect_.direction == 1, lighting::kBreathingCurveSize, stepCounter_, 1);
+    const LightEffect e = GetLightEffectRecord();
+    stepCounter_ = lighting::StepCounter(e.direction == 1, lighting::kBreathingCurveSize, stepCounter_, 1);
     if (stepCounter_ == 0) {
         paletteIndex_ = static_cast<uint8_t>(paletteIndex_ + 16);
         if (paletteIndex_ >= lighting::kHueWheelSize)
             paletteIndex_ = 0;
     }
-    const int level = lighting::BrightnessOfLevel(lightEffect_.brightness);
-    FillEffectColour(paletteIndex_,
+    const int level = lighting::BrightnessOfLevel(e.brightness);
+    FillEffectColour(e, paletteIndex_,
                      static_cast<uint8_t>(lighting::BreathingCurve(stepCounter_) * level / 256));
 }
 
 void CNimbrelUSBDevice::EffectBreathingFourColours()
 {
-    stepCounter_ =
-        lighting::StepCounter(lightEffect_.direction == 1, lighting::kBreathingCurveSize, stepCounter_, 1);
+    const LightEffect e = GetLightEffectRecord();
+    stepCounter_ = lighting::StepCounter(e.direction == 1, lighting::kBreathingCurveSize, stepCounter_, 1);
     if (stepCounter_ == 0)
         paletteIndex_ = static_cast<uint8_t>((paletteIndex_ + 1) & 3);
     const lighting::Rgb c = lighting::FourColour(paletteIndex_);
-    const int level = lighting::BrightnessOfLevel(lightEffect_.brightness);
+    const int level = lighting::BrightnessOfLevel(e.brightness);
     FillFrame(c.red, c.green, c.blue,
               static_cast<uint8_t>(lighting::BreathingCurve(stepCounter_) * level / 256));
 }
 
 void CNimbrelUSBDevice::EffectStatic()
 {
-    FillFrame(lightEffect_.red, lightEffect_.green, lightEffect_.blue,
-              lighting::BrightnessOfLevel(lightEffect_.brightness));
+    const LightEffect e = GetLightEffectRecord();
+    FillFrame(e.red, e.green, e.blue, lighting::BrightnessOfLevel(e.brightness));
 }
 
 void CNimbrelUSBDevice::EffectSpectrumCycle()
 {
-    stepCounter_ =
-        lighting::StepCounter(lightEffect_.direction == 1, lighting::kHueWheelSize, stepCounter_, 1);
+    const LightEffect e = GetLightEffectRecord();
+    stepCounter_ = lighting::StepCounter(e.direction == 1, lighting::kHueWheelSize, stepCounter_, 1);
     const lighting::Rgb c = lighting::HueWheel(stepCounter_);
-    FillFrame(c.red, c.green, c.blue, lighting::BrightnessOfLevel(lightEffect_.brightness));
+    FillFrame(c.red, c.green, c.blue, lighting::BrightnessOfLevel(e.brightness));
 }
 
-bool CNimbrelUSBDevice::AdvanceBlinkPhase()
+bool CNimbrelUSBDevice::AdvanceBlinkPhase(int speed)
 {
     const uint32_t now = platform::GetTickCount();
-    const uint32_t period = static_cast<uint32_t>(lighting::BlinkPeriod(lightEffect_.speed)) * 200u;
+    const uint32_t period = static_cast<uint32_t>(lighting::BlinkPeriod(speed)) * 200u;
     if (now - tickStamp_ < period)
         return false;
     tickStamp_ = now;
@@ -343,24 +342,26 @@ bool CNimbrelUSBDevice::AdvanceBlinkPhase()
 
 void CNimbrelUSBDevice::EffectBlink()
 {
-    if (AdvanceBlinkPhase()) {
+    const LightEffect e = GetLightEffectRecord();
+    if (AdvanceBlinkPhase(e.speed)) {
         stepCounter_ = static_cast<uint8_t>(stepCounter_ + 16);
         if (stepCounter_ >= lighting::kHueWheelSize)
             stepCounter_ = 0;
     }
     if (blinkPhase_)
-        FillEffectColour(stepCounter_, lighting::BrightnessOfLevel(lightEffect_.brightness));
+        FillEffectColour(e, stepCounter_, lighting::BrightnessOfLevel(e.brightness));
     else
         FillFrame(0, 0, 0, 0);
 }
 
 void CNimbrelUSBDevice::EffectBlinkFourColours()
 {
-    if (AdvanceBlinkPhase() && blinkPhase_)
+    const LightEffect e = GetLightEffectRecord();
+    if (AdvanceBlinkPhase(e.speed) && blinkPhase_)
         paletteIndex_ = static_cast<uint8_t>((paletteIndex_ + 1) & 3);
     const lighting::Rgb c = lighting::FourColour(paletteIndex_);
     if (blinkPhase_)
-        FillFrame(c.red, c.green, c.blue, lighting::BrightnessOfLevel(lightEffect_.brightness));
+        FillFrame(c.red, c.green, c.blue, lighting::BrightnessOfLevel(e.brightness));
     else
         FillFrame(0, 0, 0, 0);
 }
@@ -531,18 +532,21 @@ int CNimbrelUSBDevice::GetTypeOrder() const
 
 void CNimbrelUSBDevice::SetLightEffect(const LightEffect::Words& words)
 {
+    std::lock_guard lock(lightingLock_);
     lightEffect_ = LightEffect::FromWords(words);
 }
 
 LightEffect CNimbrelUSBDevice::GetLightEffectRecord() const
 {
+    std::lock_guard lock(lightingLock_);
     return lightEffect_;
 }
 
 std::array<uint8_t, 16> CNimbrelUSBDevice::GetLightEffect() const
 {
+    const LightEffect e = GetLightEffectRecord();
     std::array<uint8_t, 16> bytes{};
-    std::copy_n(lightEffect_.Bytes(), bytes.size(), bytes.begin());
+    std::copy_n(e.Bytes(), bytes.size(), bytes.begin());
     return bytes;
 }
 
@@ -676,6 +680,12 @@ void CNimbrelUSBDevice::CloseEventLink(int kind)
 {
     if (EventSide* side = SideOfKind(kind))
         CloseSide(*side);
+}
+
+void CNimbrelUSBDevice::StopEventReaders()
+{
+    CloseSide(sideA_);
+    CloseSide(sideB_);
 }
 
 void CNimbrelUSBDevice::CloseSide(EventSide& side)

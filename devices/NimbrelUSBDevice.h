@@ -176,6 +176,9 @@ public:
     bool OpenEventLink(const std::string& path, int kind);
     void CloseEventLink(int kind);
     bool IsEventSideOpen(int kind) const;
+    // Closes both sides and stops their readers. A kind calls it in its destructor, before its own
+    // parts go, since the readers hand codes to the kind.
+    void StopEventReaders();
     // The last event code a reader received (for OnEventReport).
     uint16_t GetEventCode() const { return eventCode_.load(); }
 
@@ -212,9 +215,9 @@ protected:
     // Fills the whole frame with one colour and brightness.
     void FillFrame(uint8_t red, uint8_t green, uint8_t blue, uint8_t brightness);
     // The single colour of the live effect, or a hue wheel colour when the effect is colourful.
-    void FillEffectColour(int hueIndex, uint8_t brightness);
+    void FillEffectColour(const LightEffect& effect, int hueIndex, uint8_t brightness);
     // Flips the blink phase once its period (by the live speed) has passed; true at a flip.
-    bool AdvanceBlinkPhase();
+    bool AdvanceBlinkPhase(int speed);
 
     // Links.
     CDeviceLink commandLink_;
@@ -253,8 +256,9 @@ protected:
     std::vector<dui::CControlUI*> keyButtons_;
     std::vector<dui::CControlUI*> ledButtons_;
 
-    // Lighting state. Frame entries: byte 0 red, 1 green, 2 blue, 3 brightness; written by the lighting
-    // thread and read by the UI thread entry by entry, so a frame may mix two steps.
+    // Lighting state (the effect record under lightingLock_). Frame entries: byte 0 red, 1 green, 2 blue, 3
+    // brightness; written by the lighting thread and read by the UI thread entry by entry, so a frame may mix
+    // two steps.
     LightEffect lightEffect_;
     std::array<uint8_t, 3> lightColour_{};
     std::vector<std::atomic<uint32_t>> frame_;
@@ -277,8 +281,8 @@ protected:
     Json::Value profileLighting_;
     Json::Value profileKeys_;
     Json::Value profileMacros_;
-    std::recursive_mutex profileLock_;
-    std::recursive_mutex lightingLock_;
+    mutable std::recursive_mutex profileLock_;
+    mutable std::recursive_mutex lightingLock_;
     std::vector<std::string> macroNames_;
     std::vector<std::string> lightingListNames_;
     std::vector<uint8_t> keyData_;

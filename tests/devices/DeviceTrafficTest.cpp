@@ -120,11 +120,7 @@ TEST_F(DeviceTraffic, BaseFrameGoesOutInLedOrderScaledByBrightness)
 class RecordingCodes : public CNimbrelUSBDevice
 {
 public:
-    ~RecordingCodes() override
-    {
-        CloseEventLink(kKindKeyboard);
-        CloseEventLink(kKindKeyboardReceiver);
-    }
+    ~RecordingCodes() override { StopEventReaders(); }
     std::atomic<int> reports{0};
 
 protected:
