@@ -21,6 +21,9 @@ constexpr uint32_t kBulkChunk = 56;
 // groups, two between the last four. Formatted by hand: it runs on every transaction.
 void DumpFrame(const char* label, const uint8_t* bytes)
 {
+    if (!platform::DebugOutputEnabled()) {
+        return;
+    }
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string text = label;
     text += '\n';

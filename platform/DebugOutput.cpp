@@ -37,6 +37,13 @@ void DebugOutput(std::string_view text)
     }
 }
 
+bool DebugOutputEnabled()
+{
+    Sink& sink = TheSink();
+    std::lock_guard<std::mutex> guard(sink.lock);
+    return sink.toStderr || sink.captures > 0;
+}
+
 void DebugPrintf(const char* format, ...)
 {
     va_list args;

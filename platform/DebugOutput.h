@@ -10,6 +10,8 @@ namespace platform {
 
 // Writes one piece of debug text exactly as given (the callers' texts carry their own line ends).
 void DebugOutput(std::string_view text);
+// True when something reads the sink (standard error or a capture); lets hot paths skip formatting.
+bool DebugOutputEnabled();
 // printf-style formatting into the sink.
 void DebugPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
