@@ -707,22 +707,28 @@ void CNimbrelUSBDevice::CloseSide(EventSide& side)
 void CNimbrelUSBDevice::ReadEvents(EventSide& side, platform::Event& stop)
 {
     CHidDevice& hid = HidOf(side);
+    // The report is read into the reader's own buffer, without the side's lock (closing the side cuts
+    // the read short); decoding uses the side's layout, so it runs under the lock that closing takes.
+    std::array<uint8_t, kMaxEventReport> report{};
     while (!platform::WaitOne(stop, 1)) {
         if (!IsOpen(side))
             continue;
         uint32_t bytesRead = 0;
-        if (!hid.ReadReport(hid.GetInputReportBuffer(), hid.GetInputReportLength(), &bytesRead,
+        if (!hid.ReadReport(report.data(), static_cast<uint32_t>(report.size()), &bytesRead,
                             platform::kInfinite))
             continue;
-        HidDataItem* items = hid.GetInputDataItems();
-        const uint32_t count = hid.GetInputDataItemCount();
-        if (count == 0 ||
-            !CHidDevice::UnpackReport(hid.GetInputReportBuffer(), bytesRead, HidReportKind::Input, items,
-                                      count, hid.GetPreparsedData()))
-            continue;
-        const HidDataItem& first = items[0];
-        const uint32_t code =
-            first.isButtonData ? (first.usages.empty() ? 0u : first.usages[0]) : first.rawValue;
+        uint32_t code = 0;
+        {
+            std::lock_guard lock(LockOf(side));
+            HidDataItem* items = hid.GetInputDataItems();
+            const uint32_t count = hid.GetInputDataItemCount();
+            if (!IsOpen(side) || count == 0 ||
+                !CHidDevice::UnpackReport(report.data(), bytesRead, HidReportKind::Input, items, count,
+                                          hid.GetPreparsedData()))
+                continue;
+            const HidDataItem& first = items[0];
+            code = first.isButtonData ? (first.usages.empty() ? 0u : first.usages[0]) : first.rawValue;
+        }
         platform::DebugOutput("接收到自动添加设备的同步信息要求  TEST");
         // A report with no usage on carries no event.
         if (code != 0)

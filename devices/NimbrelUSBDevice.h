@@ -43,6 +43,8 @@ public:
     // Largest LED count whose frame the base sends (3 bytes per LED in one 512-byte frame).
     static constexpr int kMaxFrameLeds = 170;
     static constexpr uint32_t kReaderStopLimitMs = 500;
+    // The longest event report a reader takes.
+    static constexpr size_t kMaxEventReport = 4097;
     static constexpr uint32_t kLightingStopLimitMs = 1000;
     // Pause after a lighting frame the device did not accept.
     static constexpr uint32_t kRejectedFramePauseMs = 200;
