@@ -19,6 +19,7 @@ std::mutex g_pathLock; // owner: the static path setters and getters below
 std::string g_instancePath;
 std::string g_resourcePath;
 int g_resourceType = CPaintManagerUI::UILIB_FILE;
+void* g_instance = nullptr;
 
 std::string WithSlash(std::string_view path)
 {
@@ -123,6 +124,16 @@ std::string CPaintManagerUI::GetResourcePath()
 {
     std::lock_guard lock(g_pathLock);
     return g_resourcePath;
+}
+
+void CPaintManagerUI::SetInstance(void* instance)
+{
+    g_instance = instance;
+}
+
+void* CPaintManagerUI::GetInstance()
+{
+    return g_instance;
 }
 
 void CPaintManagerUI::SetResourceType(int type)
@@ -234,8 +245,9 @@ void CPaintManagerUI::ProcessDelayedCleanup()
 
 CControlUI* CPaintManagerUI::FindControl(std::string_view name) const
 {
-    auto it = m_nameMap.find(name);
-    return it == m_nameMap.end() ? nullptr : it->second;
+    // With several controls of one name, the one registered first.
+    auto range = m_nameMap.equal_range(name);
+    return range.first == range.second ? nullptr : range.first->second;
 }
 
 CControlUI* CPaintManagerUI::FindControl(POINT pt) const

@@ -58,6 +58,9 @@ public:
     static std::string GetInstancePath();
     static void SetResourcePath(std::string_view path);
     static std::string GetResourcePath();
+    // The module handle of the program (kept for callers that pass one; resources are files here).
+    static void SetInstance(void* instance);
+    static void* GetInstance();
     // Resource kinds: only plain files are read; the value is kept for callers that ask.
     enum
     {
