@@ -294,6 +294,10 @@ CControlUI* CDialogBuilder::Parse(const Node& node, CControlUI* parent, IDialogB
             continue;
         }
 
+        // Children first, so attributes that refer to them (a tab's "selectedid") find them.
+        if (!child.children.empty())
+            Parse(child, control, callback, manager);
+
         // Attributes with the manager at hand (fonts, option groups), defaults first.
         if (manager) {
             control->SetManager(manager, nullptr, false);
@@ -305,9 +309,6 @@ CControlUI* CDialogBuilder::Parse(const Node& node, CControlUI* parent, IDialogB
             control->SetAttribute(key, value);
         if (manager)
             control->SetManager(nullptr, nullptr, false);
-
-        if (!child.children.empty())
-            Parse(child, control, callback, manager);
 
         if (parent) {
             auto* container = static_cast<IContainerUI*>(parent->GetInterface("IContainer"));

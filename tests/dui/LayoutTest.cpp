@@ -112,6 +112,12 @@ TEST(TabLayoutTest, ShowsOnlyTheSelectedPageAndNotifies)
     EXPECT_EQ(h.Notifications().back().lParam, 0);
 
     EXPECT_FALSE(tabs->SelectItem(3));
+    CUiTestHarness built({100, 100});
+    ASSERT_NE(
+        built.Load("<TabLayout name='t' selectedid='1'><Control name='q0'/><Control name='q1'/></TabLayout>"),
+        nullptr);
+    EXPECT_TRUE(built.Find("q1")->IsVisible()) << "selectedid of the layout file";
+    EXPECT_FALSE(built.Find("q0")->IsVisible());
     EXPECT_EQ(tabs->GetCurSel(), 2);
     // Removing the shown page shows a neighbour.
     tabs->RemoveAt(2);
