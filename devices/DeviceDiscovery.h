@@ -4,6 +4,12 @@
 // supported one and reports it; then it checks that the interface of every connected slot is still
 // there and reports those that are gone.
 //
+// Listing every interface costs milliseconds on a machine with many of them (each hidraw node is
+// several files to read), so a cycle lists them only when something may have changed: the names and
+// identities of the entries in the hidraw class folder or the virtual device folder differ from the
+// last listing, a slot was claimed or released since, a probe could not open a candidate, or
+// kFullListingCycles cycles have passed.
+//
 // Reports go to an IDiscoveryListener, called on the discovery thread and waited for: the slot is
 // claimed before OnDeviceArrived and released before OnDeviceRemoved, and the thread does nothing
 // else until the call returns. The main window answers them with UM_DEVICE_ARRIVED and
@@ -12,6 +18,7 @@
 // The probing CHidDevice and the presence CHidDevice belong to the discovery thread alone.
 
 #include <cstdint>
+#include <string>
 
 #include "devices/DeviceSlotList.h"
 #include "link/HidDevice.h"
@@ -36,6 +43,8 @@ public:
     static constexpr const char* kStopLine = "抓取设备线程设定退出";
     static constexpr uint32_t kStopCheckMs = 1;
     static constexpr uint32_t kCycleMs = 100;
+    // A full listing at least this often (about 2 s), whatever the folders look like.
+    static constexpr uint32_t kFullListingCycles = 20;
 
     // The slot list and the listener must outlive the discovery.
     CDeviceDiscovery(CDeviceSlotList& slots, IDiscoveryListener& listener);
@@ -56,21 +65,30 @@ public:
     platform::Event& StopEvent() { return worker_.StopEvent(); }
 
     // One cycle's parts, for the thread and for measuring. Not to be called while the thread runs.
-    // Lists the interfaces (unless every slot is taken), claims and reports supported ones; reports the
-    // first pass once. False when the listing failed (the next cycle tries again).
+    // Lists the interfaces (unless every slot is taken or nothing changed since the last listing),
+    // claims and reports supported ones; reports the first pass once. False when the listing failed
+    // (the next cycle tries again).
     bool Scan();
     // Checks every connected slot, in index order, and releases and reports those whose interface is gone.
     void CheckPresence();
 
 private:
     void Run(platform::Event& stop);
-    // Probes one listed path and claims a slot for it when it is supported.
-    void Probe(const char* path);
+    // Probes one listed path and claims a slot for it when it is supported; false when a candidate
+    // could not be opened.
+    bool Probe(const char* path);
+    // True when the last listing still stands: same folder entries, same slots, nothing left to retry.
+    bool ListingStillCurrent(const std::string& stamp) const;
 
     CDeviceSlotList& slots_;
     IDiscoveryListener& listener_;
     CHidDevice probe_;
     CHidDevice presence_;
     bool firstPassReported_ = false;
+    // What the last full listing saw; a retry is due after a failed listing or probe.
+    std::string lastStamp_;
+    uint64_t lastSlotChanges_ = 0;
+    bool retryDue_ = true;
+    uint32_t cyclesSinceListing_ = 0;
     platform::WorkerThread worker_;
 };

@@ -43,6 +43,12 @@ SupportedDeviceEntry CDeviceSlotList::Slot(int index) const
     return slots_[static_cast<size_t>(index)];
 }
 
+uint64_t CDeviceSlotList::ChangeCount() const
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return changes_;
+}
+
 std::vector<std::pair<int, std::string>> CDeviceSlotList::ConnectedSlots() const
 {
     std::vector<std::pair<int, std::string>> connected;
@@ -96,6 +102,7 @@ bool CDeviceSlotList::ClaimSlot(SupportedDeviceEntry& candidate, int& index)
         if (SameInterface(slot, candidate) && IsFree(slot)) {
             slot.connected = 1;
             slot.path = candidate.path;
+            ++changes_;
             index = static_cast<int>(i);
             return true;
         }
@@ -112,6 +119,7 @@ bool CDeviceSlotList::ReleaseSlot(int index)
     SupportedDeviceEntry& slot = slots_[static_cast<size_t>(index)];
     slot.connected = 0;
     slot.path.clear();
+    ++changes_;
     return true;
 }
 

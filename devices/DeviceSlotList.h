@@ -7,6 +7,7 @@
 // never while anything else is called, and no other lock is taken under it; readers get copies, so a
 // slot's path is never read while the discovery thread rewrites it.
 
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -25,6 +26,8 @@ public:
     static bool IsValidIndex(int index) { return index >= 0 && index < Count(); }
     // A copy of the slot; an empty entry for an index out of range.
     SupportedDeviceEntry Slot(int index) const;
+    // Grows with every claim and release: a reader that saw the same count saw the same slots.
+    uint64_t ChangeCount() const;
     // Index and path of every connected slot, in index order.
     std::vector<std::pair<int, std::string>> ConnectedSlots() const;
 
@@ -62,5 +65,6 @@ private:
     bool HoldsPathLocked(const std::string& path) const;
 
     mutable std::mutex lock_;
+    uint64_t changes_ = 0;
     std::array<SupportedDeviceEntry, kSupportedDeviceCount> slots_;
 };

@@ -9,12 +9,11 @@
 #include <stdlib.h>
 #include <time.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
+#include "../devices/FakeHidrawTree.h"
 #include "devices/DeviceDiscovery.h"
 #include "link/HidBackend.h"
 #include "tools/devsim/DeviceCatalog.h"
@@ -66,22 +65,9 @@ public:
     std::string Sysfs() const { return root_ + "/sysfs"; }
     std::string Hid() const { return root_ + "/hid"; }
 
-    // A hidraw node as the kernel shows it: uevent with ids and the interface number, the report
-    // descriptor, and a device node to open.
     void AddHidraw(int node, uint16_t vid, uint16_t pid, int interfaceNumber, devsim::DescriptorKind kind)
     {
-        const std::string name = "hidraw" + std::to_string(node);
-        const std::string device = Sysfs() + "/class/hidraw/" + name + "/device";
-        std::filesystem::create_directories(device);
-        char ids[128];
-        std::snprintf(ids, sizeof ids, "HID_ID=0003:%08X:%08X\nHID_PHYS=usb-0000:00:14.0-%d/input%d\n", vid,
-                      pid, node, interfaceNumber);
-        std::ofstream(device + "/uevent") << ids;
-        const std::vector<uint8_t> descriptor = devsim::DescriptorBytes(kind);
-        std::ofstream(device + "/report_descriptor", std::ios::binary)
-            .write(reinterpret_cast<const char*>(descriptor.data()),
-                   static_cast<std::streamsize>(descriptor.size()));
-        std::ofstream(Sysfs() + "/" + name) << "";
+        fake_hidraw::AddNode(Sysfs(), node, vid, pid, interfaceNumber, devsim::DescriptorBytes(kind));
     }
 
 private:

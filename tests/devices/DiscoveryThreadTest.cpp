@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "DiscoveryFixture.h"
+#include "FakeHidrawTree.h"
 #include "platform/DebugOutput.h"
 #include "tools/devsim/DeviceCatalog.h"
 #include "tools/devsim/HidSocketServer.h"
@@ -197,6 +198,32 @@ TEST_F(DiscoveryFixture, MatchingIdsWithOtherUsagesAreProbedButNeverArrive)
     platform::SleepMs(250);
     EXPECT_EQ(listener_.Slots(Kind::Arrived), std::vector<int>{10});
     EXPECT_NE(slots_.Slot(10).path.find(sim_->SocketPath("headset", 3)), std::string::npos);
+}
+
+TEST_F(DiscoveryFixture, HidrawNodeReplacedUnderItsNameIsListedAgain)
+{
+    const auto command = devsim::DescriptorBytes(devsim::DescriptorKind::CommandInterface);
+    fake_hidraw::AddNode(sysfs_, 0, 0x1234, 0x0001, 1, command);
+    ASSERT_TRUE(discovery_->Start());
+    ASSERT_TRUE(listener_.WaitForReport(Kind::FirstScan, -1));
+    platform::SleepMs(250); // cycles that find the folders unchanged
+    EXPECT_TRUE(listener_.Slots(Kind::Arrived).empty());
+
+    // The same node name now serves the keyboard's interface 1.
+    fake_hidraw::RemoveNode(sysfs_, 0);
+    fake_hidraw::AddNode(sysfs_, 0, 0x320F, 0x5055, 1, command);
+    // Sooner than the periodic full listing would find it.
+    const int withinMs =
+        static_cast<int>(CDeviceDiscovery::kFullListingCycles * CDeviceDiscovery::kCycleMs) / 2;
+    ASSERT_TRUE(listener_.WaitForReport(Kind::Arrived, 0, withinMs));
+    ASSERT_TRUE(listener_.WaitForReport(Kind::Arrived, 1));
+    EXPECT_NE(slots_.Slot(0).path.find("#hidraw0#"), std::string::npos) << slots_.Slot(0).path;
+
+    // And back to another product: the held path no longer names the keyboard.
+    fake_hidraw::RemoveNode(sysfs_, 0);
+    fake_hidraw::AddNode(sysfs_, 0, 0x1234, 0x0001, 1, command);
+    ASSERT_TRUE(listener_.WaitForReport(Kind::Removed, 0));
+    ASSERT_TRUE(listener_.WaitForReport(Kind::Removed, 1));
 }
 
 TEST_F(DiscoveryFixture, FailingListingIsRetriedAndRemovalsStillCount)
