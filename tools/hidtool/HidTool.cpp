@@ -300,10 +300,10 @@ int Command(int argc, char** argv)
 
     Bytes reply;
     int result = 0;
-    const auto spec = std::find_if(std::begin(kCommands), std::end(kCommands),
+    const auto known = std::find_if(std::begin(kCommands), std::end(kCommands),
                                    [&](const CommandSpec& s) { return s.code == code; });
-    if (spec != std::end(kCommands)) {
-        result = spec->run(link, options, reply);
+    if (known != std::end(kCommands)) {
+        result = known->run(link, options, reply);
     } else {
         result = RawCommand(link, static_cast<uint8_t>(code), options, reply);
     }
