@@ -1,0 +1,97 @@
+#include "app/StartUp.h"
+
+#include "app/ControlRegistry.h"
+#include "app/ResourceMap.h"
+#include "app/WindowMessages.h"
+#include "dui/PaintManager.h"
+#include "platform/DebugOutput.h"
+#include "platform/Folders.h"
+#include "platform/MessageBus.h"
+
+int CStartUp::Run()
+{
+    LoadFonts();
+    // COM and OLE are Windows services with no counterpart here: nothing to initialise or release.
+    if (!RegisterInstanceMessage() || !AcquireInstance()) {
+        TearDown();
+        return 0;
+    }
+    SetUpResources();
+    RegisterGuidMessages();
+    if (!CreateMainWindow()) {
+        TearDown();
+        return 0;
+    }
+    MessageLoop();
+    TearDown();
+    return 0;
+}
+
+int CStartUp::LoadFonts()
+{
+    int loaded = 0;
+    for (size_t i = 0; i < kFontFiles.size(); ++i) {
+        loaded += m_fonts[i].Load(kFontFiles[i]) ? 1 : 0;
+    }
+    return loaded;
+}
+
+bool CStartUp::RegisterInstanceMessage()
+{
+    bool ok = RegisterWindowMessages(WindowMessageGroup::Instance);
+    platform::DebugPrintf("软件标示：%d\n", static_cast<int>(UWM_INSTANCE_MSG));
+    return ok;
+}
+
+bool CStartUp::AcquireInstance()
+{
+    if (m_instance.TryAcquire()) {
+        return true;
+    }
+    if (std::optional<platform::BusMessage> wake = platform::MakeRegisteredMessage(UWM_INSTANCE_MSG, 0, 1)) {
+        platform::BusBroadcast(*wake);
+    }
+    return false;
+}
+
+void CStartUp::SetUpResources()
+{
+    // Module handles have no meaning here: resources are plain files.
+    dui::CPaintManagerUI::SetResourceType(dui::CPaintManagerUI::UILIB_FILE);
+    dui::CPaintManagerUI::SetResourcePath(platform::ExecutableFolder() + "skin/");
+    CResourceMap::Instance().LoadResource("res.xml");
+    dui::CWindowWnd::RegisterIconResource(CMainWnd::kIconResource, "Images/logo.png");
+    RegisterControlClasses();
+}
+
+bool CStartUp::RegisterGuidMessages()
+{
+    return RegisterWindowMessages(WindowMessageGroup::Guid);
+}
+
+bool CStartUp::CreateMainWindow()
+{
+    m_mainWnd = std::make_unique<CMainWnd>();
+    if (!m_mainWnd->Create(nullptr, CMainWnd::kTitle, CMainWnd::kStyle, 0, 0, 0, CMainWnd::kWidth,
+                           CMainWnd::kHeight)) {
+        m_mainWnd.reset();
+        return false;
+    }
+    m_mainWnd->CenterWindow();
+    return true;
+}
+
+int CStartUp::MessageLoop()
+{
+    return dui::CPaintManagerUI::MessageLoop();
+}
+
+void CStartUp::TearDown()
+{
+    m_mainWnd.reset();
+    CResourceMap::Instance().Release();
+    m_instance.Release();
+    for (size_t i = m_fonts.size(); i-- > 0;) {
+        m_fonts[i].Release();
+    }
+}

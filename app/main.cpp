@@ -1,0 +1,12 @@
+// orvant-x80-pro: the configuration utility's entry point.
+
+#include "app/StartUp.h"
+#include "dui/WindowMessages.h"
+
+int main(int argc, char** argv)
+{
+    // The host toolkit's application object comes first: windows, fonts and the message loop need it.
+    dui::InitApplication(argc, argv);
+    CStartUp startUp;
+    return startUp.Run();
+}

@@ -1,0 +1,333 @@
+// Start-up: the skin's resource map, the control class registry, private fonts, the single-instance
+// decision with its wake-up broadcast, and the main window built from the shipped skin, reachable on
+// the bus and raised by the instance message on the UI thread.
+
+#include "app/StartUp.h"
+#include "app/ControlRegistry.h"
+#include "app/MainWnd.h"
+#include "app/ResourceMap.h"
+#include "app/WindowMessages.h"
+#include "dui/Control.h"
+#include "dui/DialogBuilder.h"
+#include "dui/PaintManager.h"
+#include "dui/WindowMessages.h"
+#include "dui/testing/UiTestHarness.h"
+#include "platform/Folders.h"
+#include "platform/MessageBus.h"
+
+#include "tests/platform/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using orvant_test::ScopedEnv;
+using orvant_test::ScratchFolder;
+using orvant_test::ScratchRuntimeTest;
+
+const std::string kSkinFolder = std::string(ORVANT_SOURCE_DIR) + "/skin/";
+
+template <class Pred>
+bool PumpUntil(Pred pred, int ms = 5000)
+{
+    uint32_t start = platform::GetTickCount();
+    while (!pred()) {
+        if (platform::GetTickCount() - start > static_cast<uint32_t>(ms)) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// ---- resource map ----
+
+struct MapCase
+{
+    const char* label;
+    const char* text;
+    bool ok;
+    const char* name;     // looked up when ok
+    const char* expected; // its file
+};
+
+const MapCase kMapCases[] = {
+    {"plain", "<Res><xml name=\"XML_MAIN\" value=\"XML\\main.xml\"/></Res>", true, "XML_MAIN",
+     "XML\\main.xml"},
+    {"case-blind names", "<Res><xml name=\"XML_MAIN\" value=\"a.xml\"/></Res>", true, "xml_main", "a.xml"},
+    {"declaration, comment, single quotes",
+     "<?xml version='1.0'?><!-- <xml name='X' value='no'/> --><Res><file name='X' value='yes.xml' /></Res>",
+     true, "X", "yes.xml"},
+    {"entities", "<Res><xml name=\"A\" value=\"a&amp;b &lt;c&gt;\"/></Res>", true, "A", "a&b <c>"},
+    {"spaces around =", "<Res>\n  <xml name = \"A\"\n value= 'f.xml' ></xml></Res>", true, "A", "f.xml"},
+    {"unterminated comment", "<Res><!-- <xml name='A' value='a'/></Res>", false, nullptr, nullptr},
+    {"unterminated value", "<Res><xml name=\"A\" value=\"a.xml/></Res>", false, nullptr, nullptr},
+    {"attribute without value", "<Res><xml name value='a'/></Res>", false, nullptr, nullptr},
+    {"tag never closed", "<Res><xml name='A' value='a'", false, nullptr, nullptr},
+};
+
+TEST(ResourceMap, ReadsEntriesAndRejectsBrokenMaps)
+{
+    for (const MapCase& c : kMapCases) {
+        CResourceMap map;
+        ASSERT_TRUE(map.LoadFromText("<Res><xml name='OLD' value='old.xml'/></Res>"));
+        EXPECT_EQ(map.LoadFromText(c.text), c.ok) << c.label;
+        if (c.ok) {
+            EXPECT_EQ(map.Find(c.name).value_or("<none>"), c.expected) << c.label;
+        } else {
+            EXPECT_EQ(map.Size(), 0u) << c.label << ": a broken map must not keep old or partial entries";
+        }
+    }
+}
+
+TEST(ResourceMap, UnknownNamesResolveToThemselves)
+{
+    CResourceMap map;
+    ASSERT_TRUE(map.LoadFromText("<Res><xml name='XML_MAIN' value='XML\\main.xml'/></Res>"));
+    EXPECT_EQ(map.Resolve("XML_MAIN"), "XML\\main.xml");
+    EXPECT_EQ(map.Resolve("XML\\other.xml"), "XML\\other.xml");
+    EXPECT_FALSE(map.LoadResource("/nonexistent/res.xml"));
+    EXPECT_EQ(map.Size(), 0u);
+}
+
+TEST(ResourceMap, ShippedSkinNamesLayoutsThatBuild)
+{
+    dui::testing::EnsureApplication();
+    CResourceMap map;
+    ASSERT_TRUE(map.LoadResource(kSkinFolder + "res.xml"));
+    dui::CPaintManagerUI::SetResourcePath(kSkinFolder);
+    for (const char* name : {"XML_MAIN", "XML_MENU"}) {
+        std::optional<std::string> file = map.Find(name);
+        ASSERT_TRUE(file) << name;
+        dui::testing::CUiTestHarness ui;
+        EXPECT_NE(ui.Load(*file), nullptr) << name << " -> " << *file;
+    }
+}
+
+// ---- control class registry ----
+
+TEST(ControlRegistry, HoldsEveryClassOnceAndBuildsTheRegisteredOnesFromLayouts)
+{
+    dui::testing::EnsureApplication();
+    std::set<std::string, std::less<>> names;
+    for (const ControlClassEntry& entry : ControlClasses()) {
+        EXPECT_TRUE(names.insert(std::string(entry.name)).second) << entry.name;
+    }
+    EXPECT_EQ(names.size(), 24u);
+    EXPECT_EQ(ControlClasses().front().name, "CCircleProgressUI");
+    EXPECT_EQ(ControlClasses().back().name, "CNimbrelHS6533Device");
+
+    int registered = RegisterControlClasses();
+    EXPECT_GT(registered, 0);
+    for (const ControlClassEntry& entry : ControlClasses()) {
+        if (!entry.creator) {
+            continue;
+        }
+        std::string name(entry.name);
+        dui::testing::CUiTestHarness ui;
+        std::string layout =
+            "<Window size='200,100'><VerticalLayout><" + name + " name='made'/></VerticalLayout></Window>";
+        ASSERT_NE(ui.Load(layout), nullptr) << name;
+        dui::CControlUI* made = ui.Find("made");
+        ASSERT_NE(made, nullptr) << name << " was not built from its element";
+        std::unique_ptr<dui::CControlUI> fresh(entry.creator());
+        EXPECT_EQ(made->GetClass(), fresh->GetClass()) << name;
+    }
+}
+
+// ---- private fonts ----
+
+std::vector<std::string> g_registered; // font bytes, in registration order
+std::vector<int> g_removed;            // handles, in removal order
+
+int FakeAdd(const std::string& bytes)
+{
+    if (bytes == "not a font") {
+        return -1;
+    }
+    g_registered.push_back(bytes);
+    return static_cast<int>(g_registered.size()) - 1;
+}
+
+void FakeRemove(int handle)
+{
+    g_removed.push_back(handle);
+}
+
+class PrivateFonts : public ScratchRuntimeTest
+{
+protected:
+    void SetUp() override
+    {
+        ScratchRuntimeTest::SetUp();
+        g_registered.clear();
+        g_removed.clear();
+        SetFontRegistrar({&FakeAdd, &FakeRemove});
+    }
+    void TearDown() override { SetFontRegistrar({}); }
+
+    ScratchFolder exe_;
+    ScopedEnv exeDir_{"ORVANT_EXE_DIR", exe_.Path()};
+};
+
+TEST_F(PrivateFonts, LoadInOrderSkipMissingOrBadOnesAndReleaseInReverse)
+{
+    std::filesystem::create_directory(exe_.Path() + "Font");
+    exe_.Write("Font/Simplified_Chinese.ttf", "font 1");
+    exe_.Write("Font/Dodavivi-Regular.otf", "not a font");
+    exe_.Write("Font/NotoSansCJKtc-Regular.otf", "font 4");
+    {
+        CStartUp startUp;
+        EXPECT_EQ(startUp.LoadFonts(), 2);
+        EXPECT_EQ(g_registered, (std::vector<std::string>{"font 1", "font 4"}));
+        startUp.TearDown();
+        EXPECT_EQ(g_removed, (std::vector<int>{1, 0}));
+        startUp.TearDown();
+    }
+    EXPECT_EQ(g_removed.size(), 2u) << "a font is released once";
+}
+
+TEST_F(PrivateFonts, NoFontFolderLoadsNothing)
+{
+    CStartUp startUp;
+    EXPECT_EQ(startUp.LoadFonts(), 0);
+    EXPECT_TRUE(g_registered.empty());
+}
+
+// ---- single instance ----
+
+TEST_F(ScratchRuntimeTest, SecondInstanceWakesTheFirstOverTheBus)
+{
+    platform::BusEndpoint first;
+    ASSERT_TRUE(first.Open("ORVANT X80 PRO"));
+    CStartUp owner;
+    ASSERT_TRUE(owner.RegisterInstanceMessage());
+    ASSERT_TRUE(owner.AcquireInstance());
+    EXPECT_FALSE(first.Receive(0)) << "the first instance wakes nobody";
+
+    CStartUp second;
+    ASSERT_TRUE(second.RegisterInstanceMessage());
+    EXPECT_FALSE(second.AcquireInstance());
+    std::optional<platform::BusMessage> wake = first.Receive(2000);
+    ASSERT_TRUE(wake);
+    EXPECT_EQ(wake->message, UWM_INSTANCE_MSG);
+    EXPECT_EQ(wake->name, "ORVANT X80 PRO");
+    EXPECT_EQ(wake->wParam, 0u);
+    EXPECT_EQ(wake->lParam, 1);
+
+    owner.TearDown();
+    CStartUp third;
+    EXPECT_TRUE(third.AcquireInstance()) << "the lock is free once its owner let it go";
+}
+
+// ---- main window ----
+
+class MainWindow : public ScratchRuntimeTest
+{
+protected:
+    void SetUp() override
+    {
+        ScratchRuntimeTest::SetUp();
+        dui::testing::EnsureApplication();
+        ASSERT_TRUE(startUp_.RegisterInstanceMessage());
+        startUp_.SetUpResources();
+        ASSERT_TRUE(startUp_.RegisterGuidMessages());
+        ASSERT_TRUE(startUp_.CreateMainWindow());
+        wnd_ = startUp_.MainWindow();
+    }
+
+    ScopedEnv exeDir_{"ORVANT_EXE_DIR", std::string(ORVANT_SOURCE_DIR)};
+    CStartUp startUp_;
+    CMainWnd* wnd_ = nullptr;
+};
+
+TEST_F(MainWindow, IsBuiltFromTheMainLayoutWithItsTitleAndSize)
+{
+    EXPECT_TRUE(wnd_->HasLayout());
+    EXPECT_EQ(wnd_->GetTitle(), "ORVANT X80 PRO");
+    dui::SIZE size = wnd_->GetClientSize();
+    EXPECT_EQ(size.cx, 800);
+    EXPECT_EQ(size.cy, 572);
+    EXPECT_TRUE(wnd_->IsWindowVisible());
+    EXPECT_EQ(g_hMainWnd, wnd_->GetHWND());
+    for (const char* name :
+         {"closebtn", "maxbtn", "restorebtn", "minbtn", "skinbtn", "gamemodebtn", "cloudbtn", "smarteyesbtn",
+          "setbtn", "device_select_layout", "No_device_Link", "setting_progress"}) {
+        EXPECT_NE(wnd_->PaintManager().FindControl(name), nullptr) << name;
+    }
+    EXPECT_TRUE(wnd_->HasBusEndpoint());
+    EXPECT_TRUE(platform::FindWindow("ORVANT X80 PRO"));
+}
+
+TEST_F(MainWindow, InstanceMessageFromTheBusRestoresTheHiddenWindowOnTheUiThread)
+{
+    wnd_->ShowWindow(false);
+    ASSERT_FALSE(wnd_->IsWindowVisible());
+    std::optional<platform::BusMessage> wake = platform::MakeRegisteredMessage(UWM_INSTANCE_MSG, 0, 1);
+    ASSERT_TRUE(wake);
+    // Sent from a thread of its own, as another process would.
+    std::thread sender(
+        [&] { EXPECT_EQ(platform::BusSend("ORVANT X80 PRO", *wake), platform::BusSendResult::Sent); });
+    sender.join();
+    EXPECT_TRUE(PumpUntil([&] { return wnd_->InstanceWakeCount() == 1; }));
+    EXPECT_TRUE(wnd_->IsWindowVisible());
+
+    wnd_->Minimize();
+    wnd_->PostMessage(UWM_INSTANCE_MSG, 0, 0); // the discovery thread's form
+    EXPECT_TRUE(PumpUntil([&] { return wnd_->InstanceWakeCount() == 2; }));
+    EXPECT_FALSE(wnd_->IsMinimized());
+}
+
+TEST_F(MainWindow, OtherMessagesFromTheBusDoNotRaiseIt)
+{
+    std::optional<platform::BusMessage> other = platform::MakeRegisteredMessage(UWM_LIGHT_CONTROL_MSG, 1, 1);
+    ASSERT_TRUE(other);
+    ASSERT_EQ(platform::BusSend("ORVANT X80 PRO", *other), platform::BusSendResult::Sent);
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(wnd_->InstanceWakeCount(), 0);
+}
+
+TEST_F(MainWindow, CloseButtonEndsTheRunAndFreesTheTitle)
+{
+    dui::CControlUI* close = wnd_->PaintManager().FindControl("closebtn");
+    ASSERT_NE(close, nullptr);
+    wnd_->PaintManager().UpdateLayout();
+    dui::RECT rc = close->GetPos();
+    dui::LPARAM at = dui::MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    dui::HWND hwnd = wnd_->GetHWND();
+    wnd_->SendMessage(dui::WM_MOUSEMOVE, 0, at);
+    wnd_->SendMessage(dui::WM_LBUTTONDOWN, dui::MK_LBUTTON, at);
+    wnd_->SendMessage(dui::WM_LBUTTONUP, 0, at);
+    EXPECT_TRUE(PumpUntil([&] { return !dui::IsWindow(hwnd); }));
+    EXPECT_EQ(g_hMainWnd, nullptr);
+    startUp_.TearDown();
+    EXPECT_FALSE(platform::FindWindow("ORVANT X80 PRO"));
+}
+
+TEST(MainLayout, RendersDarkWithItsCaption)
+{
+    dui::testing::EnsureApplication();
+    dui::CPaintManagerUI::SetResourcePath(kSkinFolder);
+    dui::testing::CUiTestHarness ui({800, 572});
+    ASSERT_NE(ui.Load("XML\\main.xml"), nullptr);
+    // Window body and caption bar are dark; the accent line under the caption is blue.
+    for (dui::POINT pt : {dui::POINT{400, 300}, dui::POINT{300, 20}}) {
+        dui::DWORD c = ui.PixelAt(pt.x, pt.y);
+        EXPECT_LT(((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF), 3u * 0x40) << std::hex << c;
+    }
+    EXPECT_EQ(ui.PixelAt(400, 48) & 0xFFFFFF, 0x2B7FFFu);
+    const char* out = std::getenv("ORVANT_SCREENSHOT");
+    if (out != nullptr && *out != '\0') {
+        EXPECT_TRUE(ui.RenderPng(out));
+    }
+}
+
+} // namespace
