@@ -24,6 +24,13 @@ struct TFontInfo
 // Decoded pixels of an image; defined by the back end.
 class CImageBits;
 
+// The colour a light image is multiplied by when drawn: 0x00BBGGRR, scaled by bright/255 (0–255).
+struct TImageTint
+{
+    DWORD colorRef = 0;
+    int bright = 255;
+};
+
 // Drawing operations; colours are 0xAARRGGBB. Coordinates are window client pixels.
 class IPainter
 {
@@ -51,6 +58,9 @@ public:
                           UINT style) = 0;
     // Draws the source part of the image stretched onto dest with the given opacity (0–255).
     virtual void DrawImage(const CImageBits& image, const RECT& dest, const RECT& source, int alpha) = 0;
+    // The same with every pixel multiplied by the tint while drawing (the image itself stays as it is).
+    virtual void DrawTintedImage(const CImageBits& image, const RECT& dest, const RECT& source, int alpha,
+                                 const TImageTint& tint) = 0;
 };
 
 // An offscreen ARGB surface with a painter on it.
@@ -87,8 +97,8 @@ SIZE MeasureText(std::string_view text, const TFontInfo& font, UINT style, int w
 // image size. nullptr when the data is not an image.
 std::shared_ptr<CImageBits> LoadImageFile(const std::string& path, DWORD mask, SIZE* size);
 std::shared_ptr<CImageBits> LoadImageData(const void* data, size_t length, DWORD mask, SIZE* size);
-// A copy of the image multiplied by the colour (0x00BBGGRR) scaled by bright/255.
-std::shared_ptr<CImageBits> TintImage(const CImageBits& image, DWORD colorRef, int bright);
+// A copy of the image multiplied by the tint, pixel for pixel what DrawTintedImage draws.
+std::shared_ptr<CImageBits> TintImage(const CImageBits& image, const TImageTint& tint);
 // A copy with hue shifted by h (0–359), saturation and lightness scaled by s and l (100 = unchanged).
 std::shared_ptr<CImageBits> AdjustImageHsl(const CImageBits& image, int h, int s, int l);
 

@@ -10,6 +10,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -69,6 +70,45 @@ int ToQtFlags(UINT style)
     if (style & DT_SINGLELINE)
         flags |= Qt::TextSingleLine;
     return flags;
+}
+
+// Writes the part `from` of `in` multiplied by the tint to the top left of `out` (at least that big).
+// Premultiplied channels scale linearly, so multiplying them keeps the alpha right. Four pixels at a time
+// in 16-bit lanes; (x + 1 + (x >> 8)) >> 8 is x / 255 exactly for every product of two bytes.
+using Bytes16 = uint8_t __attribute__((vector_size(16)));
+using Lanes16 = uint16_t __attribute__((vector_size(32)));
+
+void TintPixels(const QImage& in, const QRect& from, const TImageTint& tint, QImage& out)
+{
+    int bright = std::clamp(tint.bright, 0, 255);
+    auto fr = static_cast<uint16_t>((tint.colorRef & 0xFF) * bright / 255);
+    auto fg = static_cast<uint16_t>(((tint.colorRef >> 8) & 0xFF) * bright / 255);
+    auto fb = static_cast<uint16_t>(((tint.colorRef >> 16) & 0xFF) * bright / 255);
+    // A pixel's bytes in memory are blue, green, red, alpha; alpha keeps its value.
+    const Lanes16 factor = {fb, fg, fr, 255, fb, fg, fr, 255, fb, fg, fr, 255, fb, fg, fr, 255};
+    auto scale = [&](const uint8_t* src, uint8_t* dst) {
+        Bytes16 bytes;
+        std::memcpy(&bytes, src, sizeof bytes);
+        Lanes16 x = __builtin_convertvector(bytes, Lanes16) * factor;
+        x = (x + 1 + (x >> 8)) >> 8;
+        bytes = __builtin_convertvector(x, Bytes16);
+        std::memcpy(dst, &bytes, sizeof bytes);
+    };
+    const int width = from.width();
+    for (int y = 0; y < from.height(); ++y) {
+        const uint8_t* src = in.constScanLine(from.top() + y) + from.left() * 4;
+        uint8_t* dst = out.scanLine(y);
+        int x = 0;
+        for (; x + 4 <= width; x += 4)
+            scale(src + x * 4, dst + x * 4);
+        if (x < width) {
+            uint8_t tail[16] = {};
+            uint8_t result[16];
+            std::memcpy(tail, src + x * 4, (width - x) * 4);
+            scale(tail, result);
+            std::memcpy(dst + x * 4, result, (width - x) * 4);
+        }
+    }
 }
 
 class CQtPainter final : public IPainter
@@ -171,17 +211,38 @@ public:
     }
     void DrawImage(const CImageBits& image, const RECT& dest, const RECT& source, int alpha) override
     {
+        Draw(image.image, ToQRect(dest), ToQRect(source), alpha);
+    }
+    void DrawTintedImage(const CImageBits& image, const RECT& dest, const RECT& source, int alpha,
+                         const TImageTint& tint) override
+    {
+        // The part is tinted into a scratch image kept between calls, so a colour that changes every
+        // frame costs one pass over the pixels drawn and no allocation.
+        QRect from = ToQRect(source).intersected(image.image.rect());
+        if (alpha <= 0 || from.isEmpty())
+            return;
+        if (m_scratch.width() < from.width() || m_scratch.height() < from.height())
+            m_scratch =
+                QImage(std::max(m_scratch.width(), from.width()), std::max(m_scratch.height(), from.height()),
+                       QImage::Format_ARGB32_Premultiplied);
+        TintPixels(image.image, from, tint, m_scratch);
+        Draw(m_scratch, ToQRect(dest), QRect(QPoint(0, 0), from.size()), alpha);
+    }
+
+private:
+    void Draw(const QImage& image, const QRect& dest, const QRect& source, int alpha)
+    {
         if (alpha <= 0)
             return;
         if (alpha < 255)
             m_painter.setOpacity(alpha / 255.0);
-        m_painter.drawImage(ToQRect(dest), image.image, ToQRect(source));
+        m_painter.drawImage(dest, image, source);
         if (alpha < 255)
             m_painter.setOpacity(1.0);
     }
 
-private:
     QPainter m_painter;
+    QImage m_scratch;
 };
 
 QImage Prepare(QImage image, DWORD mask)
@@ -309,28 +370,10 @@ std::shared_ptr<CImageBits> LoadImageData(const void* data, size_t length, DWORD
     return std::make_shared<CImageBits>(std::move(image));
 }
 
-std::shared_ptr<CImageBits> TintImage(const CImageBits& source, DWORD colorRef, int bright)
+std::shared_ptr<CImageBits> TintImage(const CImageBits& source, const TImageTint& tint)
 {
-    const QImage& in = source.image;
-    QImage image(in.size(), QImage::Format_ARGB32_Premultiplied);
-    // Premultiplied channels scale linearly, so multiplying keeps the alpha right; one table per channel.
-    uint8_t table[3][256];
-    int factor[3] = {static_cast<int>(colorRef & 0xFF) * bright / 255,
-                     static_cast<int>((colorRef >> 8) & 0xFF) * bright / 255,
-                     static_cast<int>((colorRef >> 16) & 0xFF) * bright / 255};
-    for (int c = 0; c < 3; ++c) {
-        for (int v = 0; v < 256; ++v)
-            table[c][v] = static_cast<uint8_t>(v * factor[c] / 255);
-    }
-    for (int y = 0; y < in.height(); ++y) {
-        const auto* src = reinterpret_cast<const QRgb*>(in.constScanLine(y));
-        auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < in.width(); ++x) {
-            QRgb p = src[x];
-            dst[x] = (p & 0xFF000000u) | (static_cast<QRgb>(table[0][(p >> 16) & 0xFF]) << 16) |
-                     (static_cast<QRgb>(table[1][(p >> 8) & 0xFF]) << 8) | table[2][p & 0xFF];
-        }
-    }
+    QImage image(source.image.size(), QImage::Format_ARGB32_Premultiplied);
+    TintPixels(source.image, source.image.rect(), tint, image);
     return std::make_shared<CImageBits>(std::move(image));
 }
 

@@ -5,18 +5,16 @@
 
 #include <algorithm>
 #include <charconv>
-#include <list>
 #include <map>
 #include <mutex>
 #include <set>
 #include <tuple>
-#include <unordered_map>
 
 namespace dui {
 
 namespace {
 
-std::mutex g_cacheLock; // owner: the image cache and tint cache below
+std::mutex g_cacheLock; // owner: the image cache below
 std::map<std::tuple<std::string, DWORD, bool>, TImageInfo> g_images;
 std::set<std::string> g_missing; // names already reported unreadable
 struct Hsl
@@ -24,53 +22,6 @@ struct Hsl
     bool use = false;
     int h = 180, s = 100, l = 100;
 } g_hsl;
-
-// Tinted copies of images, most recently used first, bounded so a changing colour stream cannot grow it.
-struct TintKey
-{
-    const CImageBits* image;
-    DWORD color;
-    int bright;
-    bool operator==(const TintKey&) const = default;
-};
-struct TintKeyHash
-{
-    size_t operator()(const TintKey& k) const
-    {
-        return std::hash<const void*>()(k.image) ^ (static_cast<size_t>(k.color) * 0x9E3779B1u) ^
-               (static_cast<size_t>(k.bright) << 24);
-    }
-};
-constexpr size_t kTintCacheSize = 2048;
-using TintList = std::list<std::pair<TintKey, std::shared_ptr<CImageBits>>>;
-TintList g_tints;
-std::unordered_map<TintKey, TintList::iterator, TintKeyHash> g_tintIndex;
-
-std::shared_ptr<CImageBits> TintedCopy(const std::shared_ptr<CImageBits>& image, DWORD color, int bright)
-{
-    TintKey key{image.get(), color & 0xFFFFFF, bright};
-    {
-        std::lock_guard lock(g_cacheLock);
-        auto it = g_tintIndex.find(key);
-        if (it != g_tintIndex.end()) {
-            g_tints.splice(g_tints.begin(), g_tints, it->second);
-            return it->second->second;
-        }
-    }
-    auto tinted = TintImage(*image, color, bright);
-    if (!tinted)
-        return image;
-    std::lock_guard lock(g_cacheLock);
-    if (g_tintIndex.count(key))
-        return tinted;
-    g_tints.emplace_front(key, tinted);
-    g_tintIndex[key] = g_tints.begin();
-    if (g_tints.size() > kTintCacheSize) {
-        g_tintIndex.erase(g_tints.back().first);
-        g_tints.pop_back();
-    }
-    return tinted;
-}
 
 std::string ResolvePath(const std::string& name)
 {
@@ -185,8 +136,6 @@ const TImageInfo* CRenderEngine::GetImage(const std::string& name, DWORD mask, b
 void CRenderEngine::FreeImageCache()
 {
     std::lock_guard lock(g_cacheLock);
-    g_tints.clear();
-    g_tintIndex.clear();
     g_images.clear();
     g_missing.clear();
 }
@@ -289,15 +238,13 @@ bool CRenderEngine::DrawImageString(HDC hDC, CPaintManagerUI* manager, const REC
         return false;
     if (!hDC)
         return true;
-    std::shared_ptr<CImageBits> bits = loaded->bits;
-    if (on)
-        bits = TintedCopy(bits, colorRef, std::clamp(bright, 0, 255));
-    DrawImage(hDC, *bits, {loaded->nX, loaded->nY}, rcItem, rcPaint, info);
+    TImageTint tint{colorRef, std::clamp(bright, 0, 255)};
+    DrawImage(hDC, *loaded->bits, {loaded->nX, loaded->nY}, rcItem, rcPaint, info, on ? &tint : nullptr);
     return true;
 }
 
 void CRenderEngine::DrawImage(HDC hDC, const CImageBits& bits, SIZE imageSize, const RECT& rcItem,
-                              const RECT& rcPaint, const TDrawInfo& info)
+                              const RECT& rcPaint, const TDrawInfo& info, const TImageTint* tint)
 {
     RECT dest = rcItem;
     if (info.bDestSet) {
@@ -320,11 +267,17 @@ void CRenderEngine::DrawImage(HDC hDC, const CImageBits& bits, SIZE imageSize, c
     hDC->ClipRect(visible);
     const RECT& c = info.rcCorner;
     int alpha = info.uFade;
+    auto draw = [&](const RECT& d, const RECT& s) {
+        if (tint)
+            hDC->DrawTintedImage(bits, d, s, alpha, *tint);
+        else
+            hDC->DrawImage(bits, d, s, alpha);
+    };
     auto part = [&](RECT d, RECT s) {
         if (d.IsEmpty() || s.IsEmpty())
             return;
         if (!info.bTiledX && !info.bTiledY) {
-            hDC->DrawImage(bits, d, s, alpha);
+            draw(d, s);
             return;
         }
         int tw = info.bTiledX ? s.Width() : d.Width();
@@ -337,7 +290,7 @@ void CRenderEngine::DrawImage(HDC hDC, const CImageBits& bits, SIZE imageSize, c
                     ts.right = ts.left + td.Width();
                 if (info.bTiledY)
                     ts.bottom = ts.top + td.Height();
-                hDC->DrawImage(bits, td, ts, alpha);
+                draw(td, ts);
             }
         }
     };

@@ -83,9 +83,9 @@ public:
     static bool DrawImageString(HDC hDC, CPaintManagerUI* manager, const RECT& rcItem, const RECT& rcPaint,
                                 std::string_view image, std::string_view modify, DWORD colorRef, int bright,
                                 bool on);
-    // Draws a parsed description with an already loaded image.
+    // Draws a parsed description with an already loaded image, multiplied by the tint if one is given.
     static void DrawImage(HDC hDC, const CImageBits& bits, SIZE imageSize, const RECT& rcItem,
-                          const RECT& rcPaint, const TDrawInfo& info);
+                          const RECT& rcPaint, const TDrawInfo& info, const TImageTint* tint = nullptr);
 };
 
 } // namespace dui

@@ -93,6 +93,40 @@ TEST_F(ImageDrawTest, TintMultipliesByColourAndBrightness)
     EXPECT_EQ(Draw("light.png", {1, 1}, 0x000000FF, 255, true), 0xFF000000u);
 }
 
+// Tinting while drawing gives the same pixels as drawing a tinted copy, through stretched nine-grids,
+// source parts, tiles and fade.
+TEST_F(ImageDrawTest, TintWhileDrawingMatchesTintedCopy)
+{
+    const char* descriptions[] = {
+        "file='quarters.png' corner='3,4,5,6'",
+        "file='quarters.png' source='5,5,20,20' fade='100'",
+        "file='quarters.png' source='0,0,10,10' xtiled='true' ytiled='true'",
+        "file='key.png' corner='3,3,3,3' hole='true' dest='2,2,37,30'",
+    };
+    const TImageTint tints[] = {{0x00336699, 255}, {0x00FFFFFF, 77}, {0x000000FF, 0}};
+    for (const char* description : descriptions) {
+        TDrawInfo info;
+        ASSERT_TRUE(CRenderEngine::ParseDrawInfo(description, info));
+        const TImageInfo* image = CRenderEngine::GetImage(info.sImageName);
+        ASSERT_NE(image, nullptr);
+        for (const TImageTint& tint : tints) {
+            SCOPED_TRACE(std::string(description) + " tint " + std::to_string(tint.colorRef));
+            CRenderSurface drawn(40, 40), copied(40, 40);
+            for (CRenderSurface* s : {&drawn, &copied})
+                s->Painter().FillRect({0, 0, 40, 40}, 0xFF102030);
+            CRenderEngine::DrawImageString(&drawn.Painter(), nullptr, {0, 0, 40, 40}, {0, 0, 40, 40},
+                                           description, {}, tint.colorRef, tint.bright, true);
+            auto tinted = TintImage(*image->bits, tint);
+            CRenderEngine::DrawImage(&copied.Painter(), *tinted, {image->nX, image->nY}, {0, 0, 40, 40},
+                                     {0, 0, 40, 40}, info);
+            for (int y = 0; y < 40; ++y) {
+                for (int x = 0; x < 40; ++x)
+                    ASSERT_EQ(drawn.PixelAt(x, y), copied.PixelAt(x, y)) << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST_F(ImageDrawTest, MissingImageDrawsNothingAndSaysSoOnce)
 {
     platform::DebugCapture capture;
