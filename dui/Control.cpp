@@ -2,6 +2,7 @@
 
 #include "dui/PaintManager.h"
 #include "dui/RenderEngine.h"
+#include "dui/ResourceManager.h"
 
 #include <algorithm>
 #include <charconv>
@@ -68,6 +69,24 @@ void CControlUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool i
     m_pParent = parent;
     if (init && m_pParent)
         Init();
+}
+
+std::string CControlUI::GetText() const
+{
+    return m_bResourceText ? CResourceManager::GetInstance()->GetText(m_sText, "text") : m_sText;
+}
+
+std::string CControlUI::GetToolTip() const
+{
+    return m_bResourceText ? CResourceManager::GetInstance()->GetText(m_sToolTip, "tooltip") : m_sToolTip;
+}
+
+void CControlUI::SetResourceText(bool resourceText)
+{
+    if (m_bResourceText == resourceText)
+        return;
+    m_bResourceText = resourceText;
+    NeedUpdate();
 }
 
 void CControlUI::SetText(std::string_view text)
@@ -443,6 +462,8 @@ void CControlUI::SetAttribute(std::string_view name, std::string_view value)
         SetText(value);
     } else if (name == "tooltip") {
         SetToolTip(value);
+    } else if (name == "resourcetext") {
+        SetResourceText(ParseBool(value));
     } else if (name == "userdata") {
         SetUserData(value);
     } else if (name == "enabled") {
@@ -556,8 +577,8 @@ void CControlUI::PaintText(HDC hDC)
     DWORD color = IsEnabled() ? m_dwTextColor : m_dwDisabledTextColor;
     if (color == 0 && m_pManager)
         color = IsEnabled() ? m_pManager->GetDefaultFontColor() : m_pManager->GetDefaultDisabledColor();
-    CRenderEngine::DrawText(hDC, m_pManager, DeflateRect(m_rcItem, m_rcTextPadding), m_sText, color, m_iFont,
-                            m_uTextStyle);
+    CRenderEngine::DrawText(hDC, m_pManager, DeflateRect(m_rcItem, m_rcTextPadding), GetText(), color,
+                            m_iFont, m_uTextStyle);
 }
 
 void CControlUI::PaintBorder(HDC hDC)

@@ -40,10 +40,15 @@ public:
     virtual void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true);
     virtual CControlUI* GetParent() const { return m_pParent; }
 
-    // Text.
-    virtual std::string GetText() const { return m_sText; }
+    // Text. The text and tool tip are language keys while the control's resource-text flag is on (the
+    // default): GetText and GetToolTip answer the language table's text for them (CResourceManager).
+    virtual std::string GetText() const;
     virtual void SetText(std::string_view text);
-    virtual std::string GetToolTip() const { return m_sToolTip; }
+    // The text as set, never translated.
+    const std::string& GetRawText() const { return m_sText; }
+    bool IsResourceText() const { return m_bResourceText; }
+    void SetResourceText(bool resourceText);
+    virtual std::string GetToolTip() const;
     virtual void SetToolTip(std::string_view text) { m_sToolTip = text; }
     int GetFont() const { return m_iFont; }
     void SetFont(int index);
@@ -189,6 +194,7 @@ protected:
     bool m_bFocused = false;
     bool m_bFloat = false;
     bool m_bSetPos = false;
+    bool m_bResourceText = true;
 
     std::string m_sText;
     std::string m_sToolTip;

@@ -31,7 +31,7 @@ SIZE CLabelUI::EstimateSize(SIZE available)
 {
     SIZE sz = m_cxyFixed;
     if (m_bAutoCalcWidth) {
-        SIZE text = CRenderEngine::GetTextSize(m_pManager, m_sText, m_iFont, m_uTextStyle);
+        SIZE text = CRenderEngine::GetTextSize(m_pManager, GetText(), m_iFont, m_uTextStyle);
         sz.cx = text.cx + m_rcTextPadding.left + m_rcTextPadding.right;
     }
     (void)available;

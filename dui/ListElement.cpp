@@ -217,7 +217,7 @@ void CListLabelElementUI::DrawItemText(HDC hDC, const RECT& rcItem)
         color = m_dwTextColor;
     if (color == 0 && m_pManager)
         color = m_pManager->GetDefaultFontColor();
-    CRenderEngine::DrawText(hDC, m_pManager, DeflateRect(rcItem, info->rcTextPadding), m_sText, color,
+    CRenderEngine::DrawText(hDC, m_pManager, DeflateRect(rcItem, info->rcTextPadding), GetText(), color,
                             m_iFont >= 0 ? m_iFont : info->nFont, info->uTextStyle);
 }
 

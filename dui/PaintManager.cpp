@@ -62,14 +62,34 @@ CControlUI* FindFromClass(CControlUI* control, void* data)
 
 } // namespace
 
+// Live managers, for the process-wide operations (language reload, scale). UI thread only.
+static std::vector<CPaintManagerUI*>& LiveManagers()
+{
+    static std::vector<CPaintManagerUI*> managers;
+    return managers;
+}
+
 CPaintManagerUI::CPaintManagerUI()
 {
     m_defaultFont.sFontName = "Sans Serif";
     m_defaultFont.iSize = 12;
+    LiveManagers().push_back(this);
+}
+
+void CPaintManagerUI::ForEachManager(const std::function<void(CPaintManagerUI&)>& fn)
+{
+    for (CPaintManagerUI* pm : std::vector<CPaintManagerUI*>(LiveManagers()))
+        fn(*pm);
+}
+
+void CPaintManagerUI::SetAllDPI(int dpi)
+{
+    ForEachManager([dpi](CPaintManagerUI& pm) { pm.SetDPI(dpi); });
 }
 
 CPaintManagerUI::~CPaintManagerUI()
 {
+    std::erase(LiveManagers(), this);
     if (CWindowWnd* window = WindowFromHandle(m_hWnd)) {
         if (window->GetPaintManager() == this)
             window->AttachPaintManager(nullptr);

@@ -11,6 +11,7 @@
 #include "dui/UIDefine.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -194,6 +195,13 @@ public:
     int GetDPI() const { return m_nDPI; }
     void SetDPI(int dpi);
     int ScaleValue(int value) const;
+    // Every live manager of the process takes the scale.
+    static void SetAllDPI(int dpi);
+    // Lays the tree out again and repaints at the current scale (sizes, fonts and images follow it).
+    void ResetDPIAssets() { NeedUpdate(); }
+
+    // Calls fn for every live manager of the process (UI thread).
+    static void ForEachManager(const std::function<void(CPaintManagerUI&)>& fn);
 
 private:
     struct Timer

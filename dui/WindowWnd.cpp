@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
@@ -96,14 +97,22 @@ public:
             m_manager->SetHost(this);
     }
     CPaintManagerUI* Manager() const { return m_manager; }
+    // The window is destroyed: the widget only waits for its deletion, and events reach no one.
+    void Detach()
+    {
+        Attach(nullptr);
+        m_controlTimer.stop();
+        for (auto& [id, timer] : m_timers)
+            timer->stop();
+        m_owner = nullptr;
+    }
 
     bool SetTimer(UINT id, UINT ms)
     {
         QTimer*& timer = m_timers[id];
         if (!timer) {
             timer = new QTimer;
-            QObject::connect(timer, &QTimer::timeout,
-                             [this, id] { m_owner->HandleMessage(WM_TIMER, id, 0); });
+            QObject::connect(timer, &QTimer::timeout, [this, id] { Send(WM_TIMER, id, 0); });
         }
         timer->start(static_cast<int>(std::max<UINT>(ms, 1)));
         return true;
@@ -220,11 +229,16 @@ protected:
     {
         // The window decides (WM_CLOSE); Qt never closes it by itself.
         e->ignore();
-        m_owner->PostMessage(WM_CLOSE, 0, 0);
+        if (m_owner)
+            m_owner->PostMessage(WM_CLOSE, 0, 0);
     }
 
 private:
-    void Send(UINT msg, WPARAM w, LPARAM l) { m_owner->HandleMessage(msg, w, l); }
+    void Send(UINT msg, WPARAM w, LPARAM l)
+    {
+        if (m_owner)
+            m_owner->HandleMessage(msg, w, l);
+    }
     void SendMouse(UINT msg, QMouseEvent* e)
     {
         QPoint p = e->position().toPoint();
@@ -242,16 +256,29 @@ private:
 
 } // namespace
 
+// The nested loop of one ShowModal; lives on its caller's stack so the window may delete itself.
+struct ModalRun
+{
+    QEventLoop loop;
+    UINT result = 0;
+};
+
 struct CWindowWnd::Impl
 {
     CHostWidget* widget = nullptr;
     DWORD style = 0;
+    UINT closeResult = 0;
+    ModalRun* modal = nullptr;
 };
 
 CWindowWnd::CWindowWnd() : m_impl(std::make_unique<Impl>()) {}
 
 CWindowWnd::~CWindowWnd()
 {
+    if (ModalRun* run = m_impl->modal) {
+        m_impl->modal = nullptr;
+        run->loop.quit();
+    }
     if (m_impl->widget) {
         HWND h = m_hWnd;
         delete m_impl->widget;
@@ -331,10 +358,29 @@ void CWindowWnd::DestroyWindow()
     HandleMessage(WM_DESTROY, 0, 0);
     CHostWidget* widget = m_impl->widget;
     m_impl->widget = nullptr;
+    widget->Detach();
     widget->deleteLater();
     detail::UnregisterWindowHandle(h);
     m_hWnd = nullptr;
+    if (ModalRun* run = m_impl->modal) {
+        m_impl->modal = nullptr;
+        run->result = m_impl->closeResult;
+        run->loop.quit();
+    }
     OnFinalMessage(h);
+}
+
+UINT CWindowWnd::ShowModal()
+{
+    if (!m_impl->widget || m_impl->modal)
+        return 0;
+    ModalRun run;
+    m_impl->modal = &run;
+    m_impl->closeResult = 0;
+    m_impl->widget->setWindowModality(Qt::ApplicationModal);
+    ShowWindow(true);
+    run.loop.exec();
+    return run.result;
 }
 
 void CWindowWnd::OnFinalMessage(HWND) {}
@@ -474,6 +520,7 @@ LRESULT CWindowWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     (void)lParam;
     switch (msg) {
     case WM_CLOSE:
+        m_impl->closeResult = static_cast<UINT>(wParam);
         DestroyWindow();
         return 0;
     case WM_SYSCOMMAND:
@@ -489,6 +536,18 @@ LRESULT CWindowWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     default:
         return 0;
     }
+}
+
+QWidget* NativeHostWidget(const CPaintManagerUI* manager)
+{
+    if (!manager || !QCoreApplication::instance())
+        return nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* host = dynamic_cast<CHostWidget*>(w);
+        if (host && host->Manager() == manager)
+            return host;
+    }
+    return nullptr;
 }
 
 } // namespace dui

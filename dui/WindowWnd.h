@@ -49,6 +49,10 @@ public:
     bool IsMinimized() const;
     // Asks the window to close: WM_CLOSE with the result code in wParam (posted).
     void Close(UINT result = 0);
+    // Shows the window modal to the others and runs a nested message loop until it is destroyed;
+    // answers the result code of the WM_CLOSE that closed it (0 when destroyed otherwise). The object may
+    // delete itself in OnFinalMessage.
+    UINT ShowModal();
     // Destroys the native window now (WM_DESTROY, then OnFinalMessage).
     void DestroyWindow();
     // Centres on the parent window, or on the screen.

@@ -4,6 +4,7 @@
 #include "dui/Control.h"
 #include "dui/List.h"
 #include "dui/TabLayout.h"
+#include "platform/Event.h"
 
 #include <QApplication>
 
@@ -22,6 +23,17 @@ void EnsureApplication()
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
+}
+
+bool PumpEventsUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    uint32_t start = platform::GetTickCount();
+    while (!done()) {
+        if (platform::GetTickCount() - start > static_cast<uint32_t>(timeoutMs))
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
 }
 
 CUiTestHarness::CUiTestHarness(SIZE clientSize)

@@ -7,6 +7,7 @@
 #include "dui/DialogBuilder.h"
 #include "dui/PaintManager.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,8 @@ namespace dui::testing {
 // Makes sure the process has a Qt application object (fonts and images need one); chooses the
 // offscreen platform when none is set.
 void EnsureApplication();
+// Runs the event loop until the condition holds (true) or the time runs out (false).
+bool PumpEventsUntil(const std::function<bool()>& done, int timeoutMs = 3000);
 
 // A notification as recorded (the sender's name, so it outlives the sender).
 struct TRecordedNotify
