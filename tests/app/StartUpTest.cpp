@@ -15,11 +15,10 @@
 #include "platform/Folders.h"
 #include "platform/MessageBus.h"
 
+#include "tests/app/PumpEvents.h"
 #include "tests/platform/ScratchFolder.h"
 
 #include <gtest/gtest.h>
-
-#include <QCoreApplication>
 
 #include <algorithm>
 #include <memory>
@@ -29,24 +28,13 @@
 
 namespace {
 
+using orvant_test::PumpUntil;
+
 using orvant_test::ScopedEnv;
 using orvant_test::ScratchFolder;
 using orvant_test::ScratchRuntimeTest;
 
 const std::string kSkinFolder = std::string(ORVANT_SOURCE_DIR) + "/skin/";
-
-template <class Pred>
-bool PumpUntil(Pred pred, int ms = 5000)
-{
-    uint32_t start = platform::GetTickCount();
-    while (!pred()) {
-        if (platform::GetTickCount() - start > static_cast<uint32_t>(ms)) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 // ---- resource map ----
 
