@@ -3,10 +3,56 @@
 #include "dui/PaintManager.h"
 #include "dui/RenderEngine.h"
 
+#include <QFocusEvent>
+#include <QFont>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRegularExpressionValidator>
+
 #include <algorithm>
 #include <charconv>
+#include <functional>
 
 namespace dui {
+
+// The native window that shows the manager's controls (WindowWnd.cpp); nullptr when it has none.
+QWidget* NativeHostWidget(const CPaintManagerUI* manager);
+
+namespace {
+
+// The line edit shown over a focused edit control; it says when it loses the focus.
+class CNativeLineEdit final : public QLineEdit
+{
+public:
+    using QLineEdit::QLineEdit;
+    std::function<void()> onFocusLost;
+
+protected:
+    void focusOutEvent(QFocusEvent* e) override
+    {
+        QLineEdit::focusOutEvent(e);
+        // Its own context menu takes the focus only for a moment.
+        if (e->reason() == Qt::PopupFocusReason)
+            return;
+        // A copy: the call may remove the editor and this function with it.
+        if (auto fn = onFocusLost)
+            fn();
+    }
+};
+
+bool AllDigits(std::u32string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char32_t c) { return c >= U'0' && c <= U'9'; });
+}
+
+} // namespace
+
+struct CEditUI::NativeEditor
+{
+    QObject context; // owns the signal connections: they end with the editor
+    QPointer<CNativeLineEdit> edit;
+    bool syncing = false; // the control is writing into the editor
+};
 
 std::u32string Utf8ToUtf32(std::string_view s)
 {
@@ -68,6 +114,11 @@ CEditUI::CEditUI()
     m_dwEditBkColor = 0xFFFFFFFF;
 }
 
+CEditUI::~CEditUI()
+{
+    HideNativeEditor();
+}
+
 std::string CEditUI::GetClass() const
 {
     return "Edit";
@@ -91,6 +142,7 @@ void CEditUI::SetText(std::string_view text)
     m_text = t;
     m_nCaret = static_cast<int>(m_text.size());
     CLabelUI::SetText(Utf32ToUtf8(m_text));
+    SyncNativeEditor();
 }
 
 void CEditUI::SetMaxChar(UINT max)
@@ -98,18 +150,129 @@ void CEditUI::SetMaxChar(UINT max)
     m_uMaxChar = max;
     if (m_text.size() > max)
         SetText(Utf32ToUtf8(m_text.substr(0, max)));
+    SyncNativeEditor();
 }
 
 void CEditUI::SetReadOnly(bool readOnly)
 {
     m_bReadOnly = readOnly;
+    SyncNativeEditor();
     Invalidate();
 }
 
 void CEditUI::SetPasswordMode(bool password)
 {
     m_bPasswordMode = password;
+    SyncNativeEditor();
     Invalidate();
+}
+
+void CEditUI::SetNumberOnly(bool numberOnly)
+{
+    m_bNumberOnly = numberOnly;
+    SyncNativeEditor();
+}
+
+bool CEditUI::HasNativeEditor() const
+{
+    return m_native && m_native->edit;
+}
+
+bool CEditUI::TypeIntoNativeEditor(std::string_view text)
+{
+    if (!HasNativeEditor())
+        return false;
+    m_native->edit->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    return true;
+}
+
+void CEditUI::ShowNativeEditor()
+{
+    // Multi-line text has no native one-line editor; the control edits it itself.
+    if (m_native || !m_pManager || m_bWantReturn || !(m_uTextStyle & DT_SINGLELINE))
+        return;
+    QWidget* host = NativeHostWidget(m_pManager);
+    if (!host || !host->isVisible())
+        return;
+    m_native = std::make_unique<NativeEditor>();
+    auto* edit = new CNativeLineEdit(host);
+    m_native->edit = edit;
+    edit->setFrame(false);
+    const TFontInfo& info = m_pManager->GetFontInfo(m_iFont);
+    QFont font(QString::fromStdString(info.sFontName));
+    font.setPixelSize(std::max(1, info.iSize));
+    font.setBold(info.bBold);
+    font.setUnderline(info.bUnderline);
+    font.setItalic(info.bItalic);
+    edit->setFont(font);
+    edit->setTextMargins(m_rcTextPadding.left, m_rcTextPadding.top, m_rcTextPadding.right,
+                         m_rcTextPadding.bottom);
+    edit->setGeometry(m_rcItem.left, m_rcItem.top, m_rcItem.Width(), m_rcItem.Height());
+    SyncNativeEditor();
+    edit->setCursorPosition(m_nCaret);
+    QObject::connect(edit, &QLineEdit::textChanged, &m_native->context, [this](const QString& text) {
+        if (HasNativeEditor() && !m_native->syncing)
+            NativeTextEdited(text.toStdU32String(), m_native->edit->cursorPosition());
+    });
+    QObject::connect(edit, &QLineEdit::returnPressed, &m_native->context, [this] {
+        if (m_pManager)
+            m_pManager->SendNotify(this, DUI_MSGTYPE_RETURN);
+    });
+    edit->onFocusLost = [this] {
+        if (m_pManager && m_pManager->GetFocus() == this)
+            m_pManager->SetFocus(nullptr);
+    };
+    edit->show();
+    edit->setFocus(Qt::OtherFocusReason);
+}
+
+void CEditUI::HideNativeEditor()
+{
+    std::unique_ptr<NativeEditor> native = std::move(m_native);
+    if (!native || !native->edit)
+        return;
+    CNativeLineEdit* edit = native->edit;
+    edit->onFocusLost = nullptr;
+    native.reset(); // ends the connections before the editor goes
+    edit->hide();
+    // Removal may be asked from inside one of the editor's own events.
+    edit->deleteLater();
+}
+
+void CEditUI::SyncNativeEditor()
+{
+    if (!HasNativeEditor())
+        return;
+    CNativeLineEdit* edit = m_native->edit;
+    m_native->syncing = true;
+    edit->setMaxLength(static_cast<int>(std::min<UINT>(m_uMaxChar, 32767)));
+    edit->setReadOnly(m_bReadOnly);
+    edit->setEchoMode(m_bPasswordMode ? QLineEdit::Password : QLineEdit::Normal);
+    if (m_bNumberOnly && !edit->validator())
+        edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
+    else if (!m_bNumberOnly && edit->validator())
+        edit->setValidator(nullptr);
+    QString text = QString::fromStdU32String(m_text);
+    if (edit->text() != text)
+        edit->setText(text);
+    m_native->syncing = false;
+}
+
+void CEditUI::NativeTextEdited(std::u32string text, int caret)
+{
+    // The editor enforces the limits for typing; text put into it otherwise is held to them here.
+    if (text.size() > m_uMaxChar)
+        text.resize(m_uMaxChar);
+    if (m_bReadOnly || (m_bNumberOnly && !AllDigits(text))) {
+        SyncNativeEditor();
+        return;
+    }
+    if (text == m_text)
+        return;
+    m_text = std::move(text);
+    m_nCaret = std::clamp(caret, 0, static_cast<int>(m_text.size()));
+    Changed();
+    SyncNativeEditor(); // shows a shortened text
 }
 
 void CEditUI::SetCaret(int position)
@@ -191,8 +354,11 @@ void CEditUI::DoEvent(TEventUI& event)
         if (IsEnabled())
             m_nCaret = static_cast<int>(m_text.size());
         CLabelUI::DoEvent(event);
+        if (IsEnabled())
+            ShowNativeEditor();
         return;
     case UIEVENT_KILLFOCUS:
+        HideNativeEditor();
         CLabelUI::DoEvent(event);
         return;
     case UIEVENT_CHAR:

@@ -4,9 +4,13 @@
 // gaining and losing the focus send "setfocus" and "killfocus" (from the paint manager).
 // "maxchar" limits the length (in characters), "numberonly" admits digits only, "readonly" refuses
 // changes, "password" shows '*' for every character.
+// In a shown window a one-line edit puts a native line edit over itself while it has the focus (same
+// text, limits and notifications) and takes it away when the focus goes; without a window, or for
+// multi-line text, it edits the text itself.
 
 #include "dui/Label.h"
 
+#include <memory>
 #include <string>
 
 namespace dui {
@@ -15,6 +19,7 @@ class CEditUI : public CLabelUI
 {
 public:
     CEditUI();
+    ~CEditUI() override;
 
     std::string GetClass() const override;
     void* GetInterface(std::string_view name) override;
@@ -28,7 +33,7 @@ public:
     bool IsPasswordMode() const { return m_bPasswordMode; }
     void SetPasswordMode(bool password);
     bool IsNumberOnly() const { return m_bNumberOnly; }
-    void SetNumberOnly(bool numberOnly) { m_bNumberOnly = numberOnly; }
+    void SetNumberOnly(bool numberOnly);
     // Caret position in characters.
     int GetCaret() const { return m_nCaret; }
     void SetCaret(int position);
@@ -37,6 +42,11 @@ public:
     void SetAttribute(std::string_view name, std::string_view value) override;
     void PaintStatusImage(HDC hDC) override;
     void PaintText(HDC hDC) override;
+
+    // True while the native line edit is shown over the control.
+    bool HasNativeEditor() const;
+    // Test hook: the text as if the user had typed it into the native line edit (false without one).
+    bool TypeIntoNativeEditor(std::string_view text);
 
 protected:
     // Inserts a character at the caret; false when refused.
@@ -59,6 +69,17 @@ protected:
     std::string m_sFocusedImage;
     std::string m_sDisabledImage;
     DWORD m_dwEditBkColor = 0;
+
+private:
+    struct NativeEditor;
+    void ShowNativeEditor();
+    void HideNativeEditor();
+    // Mirrors text, limits and modes onto the native editor when there is one.
+    void SyncNativeEditor();
+    // The native editor's text became `text` with the caret at `caret`.
+    void NativeTextEdited(std::u32string text, int caret);
+
+    std::unique_ptr<NativeEditor> m_native;
 };
 
 // UTF-8 ↔ UTF-32 helpers of the text controls.
