@@ -34,10 +34,13 @@ bool WorkerThread::Start(Body body)
     }
     stop_.Reset();
     ended_.Reset();
+    published_.Reset();
     thread_ = std::thread([this, body = std::move(body)] {
+        WaitOne(published_, kInfinite);
         body(stop_);
         ended_.Set();
     });
+    published_.Set();
     return true;
 }
 

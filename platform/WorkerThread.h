@@ -59,6 +59,8 @@ public:
 private:
     Event stop_{Event::Kind::ManualReset};
     Event ended_{Event::Kind::ManualReset};
+    // Set once thread_ holds the new thread, so a body that stops itself sees itself running.
+    Event published_{Event::Kind::ManualReset};
     std::thread thread_;
 };
 
