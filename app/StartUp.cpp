@@ -78,6 +78,7 @@ bool CStartUp::CreateMainWindow()
         return false;
     }
     m_mainWnd->CenterWindow();
+    m_signals.Start(m_mainWnd->GetHWND());
     return true;
 }
 
@@ -88,6 +89,7 @@ int CStartUp::MessageLoop()
 
 void CStartUp::TearDown()
 {
+    m_signals.Stop();
     m_mainWnd.reset();
     CResourceMap::Instance().Release();
     m_instance.Release();

@@ -9,6 +9,7 @@
 
 #include "app/MainWnd.h"
 #include "app/PrivateFont.h"
+#include "app/TerminationSignals.h"
 #include "platform/Folders.h"
 #include "platform/SingleInstance.h"
 
@@ -54,4 +55,5 @@ private:
     std::array<PrivateFont, kFontFiles.size()> m_fonts;
     platform::SingleInstance m_instance{platform::kProductName};
     std::unique_ptr<CMainWnd> m_mainWnd;
+    CTerminationSignals m_signals; // closes the main window on SIGTERM or SIGINT
 };

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The program starts offscreen and opens its main window on the bus; a second start exits at once with
 # code 0 and wakes the first with UWM_INSTANCE_MSG (wParam 0, lParam 1); a message sent by orvant-msg
-# from another process arrives by name. The first instance's debug output tells what it handled.
+# from another process arrives by name; SIGTERM ends the program in order with code 0. The first instance's debug output tells what it handled.
 set -u
 bin=${1:?usage: startup_instance.sh BIN_FOLDER}
 app="$bin/orvant-x80-pro"
@@ -55,4 +55,14 @@ listener=""
 "$app" 2>"$work/third.err" &
 listener=$!
 wait_for_window "$title" || fail "a start after the first ended did not open its window"
+
+# Asked to stop, it closes its window, tears down and exits with 0; its title and lock are free then.
+kill -TERM "$listener"
+for _ in $(seq 100); do kill -0 "$listener" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$listener" 2>/dev/null && fail "SIGTERM did not end the program"
+wait "$listener"
+code=$?
+listener=""
+[ "$code" -eq 0 ] || fail "after SIGTERM the program exited with $code"
+"$msg" find "$title" 2>/dev/null && fail "the window's bus endpoint outlived the program"
 echo "startup_instance: ok"
