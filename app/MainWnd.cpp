@@ -1,8 +1,8 @@
 #include "app/MainWnd.h"
 
-#include "app/ResourceMap.h"
 #include "app/WindowMessages.h"
 #include "dui/Control.h"
+#include "dui/ResourceManager.h"
 #include "dui/WindowMessages.h"
 #include "platform/DebugOutput.h"
 
@@ -41,7 +41,11 @@ void CMainWnd::OnCreate()
 {
     m_pm.Init(GetHWND(), "MainWnd");
     dui::CDialogBuilder builder;
-    std::string layout = CResourceMap::Instance().Resolve(GetSkinFile());
+    // The skin file is a resource name of the map, or a file name itself.
+    std::string layout = dui::CResourceManager::GetInstance()->GetXmlPath(GetSkinFile());
+    if (layout.empty()) {
+        layout = GetSkinFile();
+    }
     dui::CControlUI* root = builder.Create(layout, {}, this, &m_pm);
     if (root) {
         m_pm.AttachDialog(root);

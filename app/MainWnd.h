@@ -1,6 +1,6 @@
 #pragma once
 // CMainWnd: the system's one top-level window, as far as start-up needs it. It builds itself from the
-// main layout ("XML_MAIN" through the resource map), owns the bus endpoint titled like the window so
+// main layout ("XML_MAIN" through the skin's resource map), owns the bus endpoint titled like the window so
 // that outside programs and a second instance reach it, and handles on the UI thread what arrives:
 // UWM_INSTANCE_MSG restores and raises the window. Its destruction ends the message loop.
 

@@ -1,9 +1,9 @@
 #include "app/StartUp.h"
 
 #include "app/ControlRegistry.h"
-#include "app/ResourceMap.h"
 #include "app/WindowMessages.h"
 #include "dui/PaintManager.h"
+#include "dui/ResourceManager.h"
 #include "platform/DebugOutput.h"
 #include "platform/Folders.h"
 #include "platform/MessageBus.h"
@@ -59,7 +59,7 @@ void CStartUp::SetUpResources()
     // Module handles have no meaning here: resources are plain files.
     dui::CPaintManagerUI::SetResourceType(dui::CPaintManagerUI::UILIB_FILE);
     dui::CPaintManagerUI::SetResourcePath(platform::ExecutableFolder() + "skin/");
-    CResourceMap::Instance().LoadResource("res.xml");
+    dui::CResourceManager::GetInstance()->LoadResource("res.xml");
     dui::CWindowWnd::RegisterIconResource(CMainWnd::kIconResource, "Images/logo.png");
     RegisterControlClasses();
 }
@@ -91,7 +91,7 @@ void CStartUp::TearDown()
 {
     m_signals.Stop();
     m_mainWnd.reset();
-    CResourceMap::Instance().Release();
+    dui::CResourceManager::GetInstance()->ResetResourceMap();
     m_instance.Release();
     for (size_t i = m_fonts.size(); i-- > 0;) {
         m_fonts[i].Release();

@@ -1,15 +1,15 @@
-// Start-up: the skin's resource map, the control class registry, private fonts, the single-instance
+// Start-up: the shipped skin's resource map, the control class registry, private fonts, the single-instance
 // decision with its wake-up broadcast, and the main window built from the shipped skin, reachable on
 // the bus and raised by the instance message on the UI thread.
 
 #include "app/StartUp.h"
 #include "app/ControlRegistry.h"
 #include "app/MainWnd.h"
-#include "app/ResourceMap.h"
 #include "app/WindowMessages.h"
 #include "dui/Control.h"
 #include "dui/DialogBuilder.h"
 #include "dui/PaintManager.h"
+#include "dui/ResourceManager.h"
 #include "dui/WindowMessages.h"
 #include "dui/testing/UiTestHarness.h"
 #include "platform/Folders.h"
@@ -38,66 +38,19 @@ const std::string kSkinFolder = std::string(ORVANT_SOURCE_DIR) + "/skin/";
 
 // ---- resource map ----
 
-struct MapCase
-{
-    const char* label;
-    const char* text;
-    bool ok;
-    const char* name;     // looked up when ok
-    const char* expected; // its file
-};
-
-const MapCase kMapCases[] = {
-    {"plain", "<Res><xml name=\"XML_MAIN\" value=\"XML\\main.xml\"/></Res>", true, "XML_MAIN",
-     "XML\\main.xml"},
-    {"case-blind names", "<Res><xml name=\"XML_MAIN\" value=\"a.xml\"/></Res>", true, "xml_main", "a.xml"},
-    {"declaration, comment, single quotes",
-     "<?xml version='1.0'?><!-- <xml name='X' value='no'/> --><Res><file name='X' value='yes.xml' /></Res>",
-     true, "X", "yes.xml"},
-    {"entities", "<Res><xml name=\"A\" value=\"a&amp;b &lt;c&gt;\"/></Res>", true, "A", "a&b <c>"},
-    {"spaces around =", "<Res>\n  <xml name = \"A\"\n value= 'f.xml' ></xml></Res>", true, "A", "f.xml"},
-    {"unterminated comment", "<Res><!-- <xml name='A' value='a'/></Res>", false, nullptr, nullptr},
-    {"unterminated value", "<Res><xml name=\"A\" value=\"a.xml/></Res>", false, nullptr, nullptr},
-    {"attribute without value", "<Res><xml name value='a'/></Res>", false, nullptr, nullptr},
-    {"tag never closed", "<Res><xml name='A' value='a'", false, nullptr, nullptr},
-};
-
-TEST(ResourceMap, ReadsEntriesAndRejectsBrokenMaps)
-{
-    for (const MapCase& c : kMapCases) {
-        CResourceMap map;
-        ASSERT_TRUE(map.LoadFromText("<Res><xml name='OLD' value='old.xml'/></Res>"));
-        EXPECT_EQ(map.LoadFromText(c.text), c.ok) << c.label;
-        if (c.ok) {
-            EXPECT_EQ(map.Find(c.name).value_or("<none>"), c.expected) << c.label;
-        } else {
-            EXPECT_EQ(map.Size(), 0u) << c.label << ": a broken map must not keep old or partial entries";
-        }
-    }
-}
-
-TEST(ResourceMap, UnknownNamesResolveToThemselves)
-{
-    CResourceMap map;
-    ASSERT_TRUE(map.LoadFromText("<Res><xml name='XML_MAIN' value='XML\\main.xml'/></Res>"));
-    EXPECT_EQ(map.Resolve("XML_MAIN"), "XML\\main.xml");
-    EXPECT_EQ(map.Resolve("XML\\other.xml"), "XML\\other.xml");
-    EXPECT_FALSE(map.LoadResource("/nonexistent/res.xml"));
-    EXPECT_EQ(map.Size(), 0u);
-}
-
 TEST(ResourceMap, ShippedSkinNamesLayoutsThatBuild)
 {
     dui::testing::EnsureApplication();
-    CResourceMap map;
-    ASSERT_TRUE(map.LoadResource(kSkinFolder + "res.xml"));
     dui::CPaintManagerUI::SetResourcePath(kSkinFolder);
+    dui::CResourceManager* resources = dui::CResourceManager::GetInstance();
+    ASSERT_TRUE(resources->LoadResource("res.xml"));
     for (const char* name : {"XML_MAIN", "XML_MENU"}) {
-        std::optional<std::string> file = map.Find(name);
-        ASSERT_TRUE(file) << name;
+        std::string file = resources->GetXmlPath(name);
+        ASSERT_FALSE(file.empty()) << name;
         dui::testing::CUiTestHarness ui;
-        EXPECT_NE(ui.Load(*file), nullptr) << name << " -> " << *file;
+        EXPECT_NE(ui.Load(file), nullptr) << name << " -> " << file;
     }
+    resources->ResetResourceMap();
 }
 
 // ---- control class registry ----
