@@ -1,5 +1,6 @@
 #include "dui/Combo.h"
 
+#include "dui/ComboWnd.h"
 #include "dui/PaintManager.h"
 #include "dui/RenderEngine.h"
 
@@ -10,6 +11,15 @@ namespace dui {
 CComboUI::CComboUI()
 {
     m_rcTextPadding = {4, 0, 4, 0};
+}
+
+CComboUI::~CComboUI()
+{
+    if (CComboWnd* list = m_pDropList) {
+        m_pDropList = nullptr;
+        list->Detach();
+        list->Close(0);
+    }
 }
 
 std::string CComboUI::GetClass() const
@@ -39,7 +49,11 @@ std::string CComboUI::GetText() const
 
 bool CComboUI::Activate()
 {
-    return CControlUI::Activate();
+    if (!CControlUI::Activate())
+        return false;
+    if (!m_pDropList)
+        m_pDropList = CComboWnd::Open(this);
+    return true;
 }
 
 bool CComboUI::Add(CControlUI* control)

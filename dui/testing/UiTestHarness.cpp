@@ -4,6 +4,8 @@
 #include "dui/Control.h"
 #include "dui/List.h"
 #include "dui/TabLayout.h"
+#include "dui/WindowMessages.h"
+#include "dui/WindowWnd.h"
 #include "platform/Event.h"
 
 #include <QApplication>
@@ -23,6 +25,25 @@ void EnsureApplication()
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
+}
+
+bool ClickInWindow(HWND hWnd, std::string_view name)
+{
+    CWindowWnd* window = WindowFromHandle(hWnd);
+    CPaintManagerUI* pm = window ? window->GetPaintManager() : nullptr;
+    if (!pm)
+        return false;
+    pm->UpdateLayout();
+    CControlUI* control = pm->FindControl(name);
+    if (!control || !control->IsVisible())
+        return false;
+    RECT r = control->GetPos();
+    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    window->SendMessage(WM_MOUSEMOVE, 0, at);
+    window->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    if (IsWindow(hWnd))
+        window->SendMessage(WM_LBUTTONUP, 0, at);
+    return true;
 }
 
 bool PumpEventsUntil(const std::function<bool()>& done, int timeoutMs)

@@ -19,6 +19,9 @@ namespace dui::testing {
 void EnsureApplication();
 // Runs the event loop until the condition holds (true) or the time runs out (false).
 bool PumpEventsUntil(const std::function<bool()>& done, int timeoutMs = 3000);
+// Clicks a control of a real window by name through the window's message path (move, press, release
+// at its centre); false when the window or a visible control of that name is missing.
+bool ClickInWindow(HWND hWnd, std::string_view name);
 
 // A notification as recorded (the sender's name, so it outlives the sender).
 struct TRecordedNotify

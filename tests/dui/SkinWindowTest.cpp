@@ -53,18 +53,7 @@ public:
         ClickButton(kButtons[wParam]);
         return 1;
     }
-    // Clicks a control through the window's own message path, as the mouse would.
-    void ClickButton(const char* name)
-    {
-        m_pm.UpdateLayout();
-        CControlUI* c = m_pm.FindControl(name);
-        ASSERT_NE(c, nullptr) << name;
-        RECT r = c->GetPos();
-        LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        SendMessage(WM_MOUSEMOVE, 0, at);
-        SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessage(WM_LBUTTONUP, 0, at);
-    }
+    void ClickButton(const char* name) { EXPECT_TRUE(dui::testing::ClickInWindow(GetHWND(), name)) << name; }
     void OnFinalMessage(HWND h) override
     {
         WindowImplBase::OnFinalMessage(h);
