@@ -5,6 +5,7 @@
 
 #include <QFocusEvent>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QRegularExpressionValidator>
@@ -28,6 +29,13 @@ public:
     std::function<void()> onFocusLost;
 
 protected:
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        QLineEdit::keyPressEvent(e);
+        // Enter was answered with returnPressed; passed on, the window would send "return" again.
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+            e->accept();
+    }
     void focusOutEvent(QFocusEvent* e) override
     {
         QLineEdit::focusOutEvent(e);
@@ -207,7 +215,7 @@ void CEditUI::ShowNativeEditor()
     edit->setFont(font);
     edit->setTextMargins(m_rcTextPadding.left, m_rcTextPadding.top, m_rcTextPadding.right,
                          m_rcTextPadding.bottom);
-    edit->setGeometry(m_rcItem.left, m_rcItem.top, m_rcItem.Width(), m_rcItem.Height());
+    PlaceNativeEditor();
     SyncNativeEditor();
     edit->setCursorPosition(m_nCaret);
     QObject::connect(edit, &QLineEdit::textChanged, &m_native->context, [this](const QString& text) {
@@ -224,6 +232,26 @@ void CEditUI::ShowNativeEditor()
     };
     edit->show();
     edit->setFocus(Qt::OtherFocusReason);
+}
+
+void CEditUI::PlaceNativeEditor()
+{
+    if (HasNativeEditor())
+        m_native->edit->setGeometry(m_rcItem.left, m_rcItem.top, m_rcItem.Width(), m_rcItem.Height());
+}
+
+RECT CEditUI::GetNativeEditorPos() const
+{
+    if (!HasNativeEditor())
+        return {};
+    QRect r = m_native->edit->geometry();
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+void CEditUI::SetPos(RECT rc, bool needInvalidate)
+{
+    CLabelUI::SetPos(rc, needInvalidate);
+    PlaceNativeEditor();
 }
 
 void CEditUI::HideNativeEditor()

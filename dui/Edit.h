@@ -42,9 +42,13 @@ public:
     void SetAttribute(std::string_view name, std::string_view value) override;
     void PaintStatusImage(HDC hDC) override;
     void PaintText(HDC hDC) override;
+    // The native editor follows the control when the layout moves it.
+    void SetPos(RECT rc, bool needInvalidate = true) override;
 
     // True while the native line edit is shown over the control.
     bool HasNativeEditor() const;
+    // Where the native line edit lies, in window client pixels (empty without one).
+    RECT GetNativeEditorPos() const;
     // Test hook: the text as if the user had typed it into the native line edit (false without one).
     bool TypeIntoNativeEditor(std::string_view text);
 
@@ -76,6 +80,7 @@ private:
     void HideNativeEditor();
     // Mirrors text, limits and modes onto the native editor when there is one.
     void SyncNativeEditor();
+    void PlaceNativeEditor();
     // The native editor's text became `text` with the caret at `caret`.
     void NativeTextEdited(std::u32string text, int caret);
 

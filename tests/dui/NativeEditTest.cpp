@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 
 #include <algorithm>
 
@@ -66,7 +68,7 @@ protected:
         ASSERT_NE(window.Create(nullptr, "edit", UI_WNDSTYLE_FRAME, 0), nullptr);
         window.ShowWindow(true);
         for (int i = 0; i < 20; ++i)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
         name = static_cast<CEditUI*>(window.pm.FindControl("name"));
         pin = static_cast<CEditUI*>(window.pm.FindControl("pin"));
         ASSERT_NE(name, nullptr);
@@ -75,7 +77,7 @@ protected:
     void TearDown() override
     {
         window.DestroyWindow();
-        QCoreApplication::processEvents();
+        QApplication::processEvents();
     }
 
     CEditWindow window;
@@ -104,7 +106,40 @@ TEST_F(NativeEditTest, FocusShowsEditorWhoseTypingReachesTheControl)
     EXPECT_FALSE(name->TypeIntoNativeEditor("x"));
     EXPECT_EQ(name->GetText(), "abcde");
     EXPECT_TRUE(window.Saw("killfocus:name"));
-    QCoreApplication::processEvents();
+    QApplication::processEvents();
+}
+
+// What the user does in the native editor itself: Enter sends "return"; clicking elsewhere in the window
+// takes the focus from the control.
+TEST_F(NativeEditTest, EnterAndLeavingTheEditorNotify)
+{
+    window.pm.SetFocus(name);
+    ASSERT_TRUE(name->HasNativeEditor());
+    EXPECT_EQ(name->GetNativeEditorPos(), name->GetPos());
+    QApplication::processEvents();
+    auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(edit, nullptr);
+
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    QApplication::sendEvent(edit, &enter);
+    // Once: the key the editor passes on to the window must not send it again.
+    EXPECT_EQ(std::count(window.notes.begin(), window.notes.end(), "return:name"), 1);
+
+    edit->parentWidget()->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    EXPECT_FALSE(name->HasNativeEditor());
+    EXPECT_EQ(window.pm.GetFocus(), nullptr);
+    EXPECT_TRUE(window.Saw("killfocus:name"));
+}
+
+// The layout moves the control while it is being edited: the editor moves with it.
+TEST_F(NativeEditTest, EditorFollowsTheControl)
+{
+    window.pm.SetFocus(pin);
+    ASSERT_TRUE(pin->HasNativeEditor());
+    RECT moved{10, 40, 150, 64};
+    pin->SetPos(moved);
+    EXPECT_EQ(pin->GetNativeEditorPos(), moved);
 }
 
 TEST_F(NativeEditTest, NumberOnlyAndReadOnlyHoldForTheEditor)

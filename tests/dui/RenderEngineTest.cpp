@@ -129,6 +129,7 @@ TEST_F(ImageDrawTest, TintWhileDrawingMatchesTintedCopy)
 
 TEST_F(ImageDrawTest, MissingImageDrawsNothingAndSaysSoOnce)
 {
+    CRenderEngine::FreeImageCache(); // forgets names reported before
     platform::DebugCapture capture;
     EXPECT_EQ(Draw("no-such.png", {5, 5}), 0xFF000000u);
     Draw("no-such.png", {5, 5});
