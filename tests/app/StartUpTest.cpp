@@ -192,7 +192,7 @@ protected:
 
 TEST_F(MainWindow, IsBuiltFromTheMainLayoutWithItsTitleAndSize)
 {
-    EXPECT_TRUE(wnd_->HasLayout());
+    EXPECT_TRUE(wnd_->IsSkinLoaded());
     EXPECT_EQ(wnd_->GetTitle(), "ORVANT X80 PRO");
     dui::SIZE size = wnd_->GetClientSize();
     EXPECT_EQ(size.cx, 800);
@@ -202,7 +202,7 @@ TEST_F(MainWindow, IsBuiltFromTheMainLayoutWithItsTitleAndSize)
     for (const char* name :
          {"closebtn", "maxbtn", "restorebtn", "minbtn", "skinbtn", "gamemodebtn", "cloudbtn", "smarteyesbtn",
           "setbtn", "device_select_layout", "No_device_Link", "setting_progress"}) {
-        EXPECT_NE(wnd_->PaintManager().FindControl(name), nullptr) << name;
+        EXPECT_NE(wnd_->GetPaintManagerUI().FindControl(name), nullptr) << name;
     }
     EXPECT_TRUE(wnd_->HasBusEndpoint());
     EXPECT_TRUE(platform::FindWindow("ORVANT X80 PRO"));
@@ -238,9 +238,9 @@ TEST_F(MainWindow, OtherMessagesFromTheBusDoNotRaiseIt)
 
 TEST_F(MainWindow, CloseButtonEndsTheRunAndFreesTheTitle)
 {
-    dui::CControlUI* close = wnd_->PaintManager().FindControl("closebtn");
+    dui::CControlUI* close = wnd_->GetPaintManagerUI().FindControl("closebtn");
     ASSERT_NE(close, nullptr);
-    wnd_->PaintManager().UpdateLayout();
+    wnd_->GetPaintManagerUI().UpdateLayout();
     dui::RECT rc = close->GetPos();
     dui::LPARAM at = dui::MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
     dui::HWND hwnd = wnd_->GetHWND();
