@@ -405,14 +405,20 @@ void CWindowWnd::RegisterIconResource(UINT resourceId, std::string_view file)
     g_icons[resourceId] = std::string(file);
 }
 
-void CWindowWnd::SetIcon(UINT resourceId)
+std::string CWindowWnd::GetIconResourceFile(UINT resourceId)
 {
     auto it = g_icons.find(resourceId);
-    if (it == g_icons.end()) {
+    return it == g_icons.end() ? std::string() : CPaintManagerUI::GetResourcePath() + it->second;
+}
+
+void CWindowWnd::SetIcon(UINT resourceId)
+{
+    std::string file = GetIconResourceFile(resourceId);
+    if (file.empty()) {
         platform::DebugPrintf("dui: no icon resource %u\n", resourceId);
         return;
     }
-    SetIconFile(CPaintManagerUI::GetResourcePath() + it->second);
+    SetIconFile(file);
 }
 
 void CWindowWnd::SetIconFile(const std::string& path)

@@ -61,6 +61,8 @@ public:
     void SetIconFile(const std::string& path);
     // Icon resources by number: files relative to the resource path.
     static void RegisterIconResource(UINT resourceId, std::string_view file);
+    // The file of an icon resource (with the resource path); empty when it is not registered.
+    static std::string GetIconResourceFile(UINT resourceId);
     std::string GetTitle() const;
     void SetTitle(std::string_view title);
     void ResizeClient(int cx, int cy);
