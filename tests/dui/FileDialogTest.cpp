@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QTimer>
 
 #include <cstdio>
@@ -86,22 +87,31 @@ TEST_F(FileDialogTest, RealDialogAnswersTheChosenFileOrACancel)
         bool seen = false;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QFileDialog* dialog = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible())
+                    dialog = d;
             if (!dialog)
                 return;
             seen = true;
-            poll.stop();
             if (accept) {
-                dialog->selectFile(QString::fromStdString(file));
+                // What the user types into the name field.
+                auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+                if (!name)
+                    return;
+                poll.stop();
+                name->setText(QString::fromStdString(file));
                 QMetaObject::invokeMethod(dialog, "accept");
             } else {
+                poll.stop();
                 dialog->reject();
             }
         });
         poll.start(20);
         QTimer::singleShot(5000, [] {
-            if (QWidget* w = QApplication::activeModalWidget())
-                w->close(); // never hang the suite
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<QFileDialog*>(w))
+                    w->close(); // never hang the suite
         });
         std::string path;
         bool ok = ShowOpenFileDialog(nullptr, {{"Profile Files(*.json)", "*.json;"}}, path, {},
