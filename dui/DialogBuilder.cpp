@@ -235,9 +235,10 @@ CControlUI* CDialogBuilder::Parse(const Node& node, CControlUI* parent, IDialogB
                 bool bold = ParseBool(child.Attr("bold"));
                 bool underline = ParseBool(child.Attr("underline"));
                 bool italic = ParseBool(child.Attr("italic"));
-                manager->AddFont(id, face, size, bold, underline, italic);
+                bool shared = ParseBool(child.Attr("shared"));
+                manager->AddFont(id, face, size, bold, underline, italic, shared);
                 if (ParseBool(child.Attr("default")))
-                    manager->SetDefaultFont(face, size, bold, underline, italic);
+                    manager->SetDefaultFont(face, size, bold, underline, italic, shared);
             }
             continue;
         }

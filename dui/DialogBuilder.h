@@ -7,8 +7,8 @@
 //
 // Special elements: "Window" (the root: size="w,h", caption="l,t,r,b" (the dragging area: left, top,
 // right inset, height), sizebox, roundcorner, mininfo, maxinfo, defaultfontcolor, disabledfontcolor),
-// "Font" (id, name, size, bold, underline, italic, default), "Default" (name, value: an attribute list)
-// and "Include" (source = a layout file built in place, count = how many times).
+// "Font" (id, name, size, bold, underline, italic, default, shared: for every window), "Default" (name,
+// value: an attribute list) and "Include" (source = a layout file built in place, count = how many times).
 //
 // A layout that cannot be read or parsed gives no tree (nullptr) and a debug line, never a crash.
 

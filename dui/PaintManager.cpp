@@ -847,22 +847,70 @@ std::string CPaintManagerUI::GetDefaultAttributeList(std::string_view name) cons
     return it == m_defaultAttributes.end() ? std::string() : it->second;
 }
 
-void CPaintManagerUI::AddFont(int id, std::string_view name, int size, bool bold, bool underline, bool italic)
+// The fonts shared by every window. UI thread only.
+struct SharedFonts
 {
-    m_fonts[id] = TFontInfo{std::string(name), size, bold, underline, italic};
-    Invalidate();
+    std::map<int, TFontInfo> fonts;
+    TFontInfo defaultFont;
+    bool hasDefault = false;
+};
+static SharedFonts& Shared()
+{
+    static SharedFonts shared;
+    return shared;
+}
+
+void CPaintManagerUI::AddFont(int id, std::string_view name, int size, bool bold, bool underline, bool italic,
+                              bool shared)
+{
+    TFontInfo info{std::string(name), size, bold, underline, italic};
+    if (!shared) {
+        m_fonts[id] = info;
+        NeedUpdate();
+        return;
+    }
+    Shared().fonts[id] = info;
+    ForEachManager([](CPaintManagerUI& pm) { pm.NeedUpdate(); });
 }
 
 const TFontInfo& CPaintManagerUI::GetFontInfo(int id) const
 {
-    auto it = m_fonts.find(id);
-    return it == m_fonts.end() ? m_defaultFont : it->second;
+    if (auto it = m_fonts.find(id); it != m_fonts.end())
+        return it->second;
+    if (auto it = Shared().fonts.find(id); it != Shared().fonts.end())
+        return it->second;
+    return GetDefaultFontInfo();
 }
 
-void CPaintManagerUI::SetDefaultFont(std::string_view name, int size, bool bold, bool underline, bool italic)
+const TFontInfo& CPaintManagerUI::GetDefaultFontInfo() const
 {
-    m_defaultFont = TFontInfo{std::string(name), size, bold, underline, italic};
-    NeedUpdate();
+    return m_bOwnDefaultFont || !Shared().hasDefault ? m_defaultFont : Shared().defaultFont;
+}
+
+void CPaintManagerUI::SetDefaultFont(std::string_view name, int size, bool bold, bool underline, bool italic,
+                                     bool shared)
+{
+    TFontInfo info{std::string(name), size, bold, underline, italic};
+    if (!shared) {
+        m_defaultFont = info;
+        m_bOwnDefaultFont = true;
+        NeedUpdate();
+        return;
+    }
+    Shared().defaultFont = info;
+    Shared().hasDefault = true;
+    ForEachManager([](CPaintManagerUI& pm) { pm.NeedUpdate(); });
+}
+
+void CPaintManagerUI::RemoveAllFonts(bool shared)
+{
+    if (!shared) {
+        m_fonts.clear();
+        NeedUpdate();
+        return;
+    }
+    Shared() = SharedFonts{};
+    ForEachManager([](CPaintManagerUI& pm) { pm.NeedUpdate(); });
 }
 
 void CPaintManagerUI::SetDPI(int dpi)

@@ -180,12 +180,20 @@ public:
     std::string GetDefaultAttributeList(std::string_view name) const;
     void RemoveAllDefaultAttributeList() { m_defaultAttributes.clear(); }
 
-    // Fonts: a table by index plus the default font; -1 or an unknown index gives the default.
-    void AddFont(int id, std::string_view name, int size, bool bold, bool underline, bool italic);
+    // Fonts: a table by index plus the default font, per window or shared by every window (shared = true).
+    // A window's own entry comes before the shared one; -1 or an unknown index gives the default font
+    // (the window's own when set, else the shared one, else the built-in one).
+    void AddFont(int id, std::string_view name, int size, bool bold, bool underline, bool italic,
+                 bool shared = false);
     const TFontInfo& GetFontInfo(int id) const;
-    const TFontInfo& GetDefaultFontInfo() const { return m_defaultFont; }
-    void SetDefaultFont(std::string_view name, int size, bool bold, bool underline, bool italic);
-    void RemoveAllFonts() { m_fonts.clear(); }
+    const TFontInfo& GetDefaultFontInfo() const;
+    void SetDefaultFont(std::string_view name, int size, bool bold, bool underline, bool italic,
+                        bool shared = false);
+    // Forgets the window's fonts (or, shared = true, the shared ones and the shared default).
+    void RemoveAllFonts(bool shared = false);
+    // Registers the fonts of a file for this process only; answers their family names (empty: the file
+    // is missing or holds no font).
+    static std::vector<std::string> AddFontFile(const std::string& path);
     DWORD GetDefaultFontColor() const { return m_dwDefaultFontColor; }
     void SetDefaultFontColor(DWORD color) { m_dwDefaultFontColor = color; }
     DWORD GetDefaultDisabledColor() const { return m_dwDefaultDisabledColor; }
@@ -251,6 +259,7 @@ private:
     std::map<std::string, std::string> m_defaultAttributes; // keys lower-case
     std::map<int, TFontInfo> m_fonts;
     TFontInfo m_defaultFont;
+    bool m_bOwnDefaultFont = false;
     DWORD m_dwDefaultFontColor = 0xFF000000;
     DWORD m_dwDefaultDisabledColor = 0xFFA7A6AA;
 };
