@@ -1,10 +1,11 @@
 #include "app/PrivateFont.h"
 
+#include "dui/PaintManager.h"
 #include "platform/Folders.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
-#include <iterator>
 #include <mutex>
 
 namespace {
@@ -18,7 +19,19 @@ FontRegistrar CurrentRegistrar()
     return g_registrar;
 }
 
+std::atomic<int> g_nextSkinFont{0};
+
+int AddSkinFont(const std::string& path)
+{
+    return dui::CPaintManagerUI::AddFontFile(path).empty() ? -1 : g_nextSkinFont++;
+}
+
 } // namespace
+
+FontRegistrar SkinFontRegistrar()
+{
+    return {&AddSkinFont, nullptr};
+}
 
 void SetFontRegistrar(FontRegistrar registrar)
 {
@@ -37,14 +50,11 @@ bool PrivateFont::Load(std::string_view relative)
         return false;
     }
     std::ifstream in(path_, std::ios::binary);
-    if (!in) {
-        return false;
+    if (!in || in.peek() == std::ifstream::traits_type::eof()) {
+        return false; // missing, unreadable or empty
     }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad() || bytes.empty()) {
-        return false;
-    }
-    handle_ = registrar.add(bytes);
+    in.close();
+    handle_ = registrar.add(path_);
     remove_ = registrar.remove;
     return handle_ >= 0;
 }

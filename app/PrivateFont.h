@@ -1,21 +1,26 @@
 #pragma once
 // A font file registered for this process only (not installed for the system), held until released.
-// The font is read from executable folder + a relative path; the registration itself is done by the
-// host toolkit through FontRegistrar, which start-up installs. Without a registrar no font loads and
-// text falls back to the system's fonts.
+// The font file is executable folder + a relative path; the registration itself is done through
+// FontRegistrar, which the program installs (SkinFontRegistrar: the skin library's font files). Without
+// a registrar no font loads and text falls back to the system's fonts.
 
 #include <string>
 #include <string_view>
 
-// How the process registers and unregisters a private font from its bytes.
+// How the process registers and unregisters a private font file.
 struct FontRegistrar
 {
-    // Registers the font; answers a handle >= 0, or < 0 when the bytes are no usable font.
-    int (*add)(const std::string& bytes) = nullptr;
+    // Registers the fonts of the file; answers a handle >= 0, or < 0 when the file holds no usable font.
+    int (*add)(const std::string& path) = nullptr;
+    // nullptr: a registered font stays for the life of the process.
     void (*remove)(int handle) = nullptr;
 };
 
 void SetFontRegistrar(FontRegistrar registrar);
+
+// The skin library's registration (dui::CPaintManagerUI::AddFontFile). It cannot unregister, so its
+// fonts stay registered until the process ends; Release only forgets them.
+FontRegistrar SkinFontRegistrar();
 
 class PrivateFont
 {

@@ -8,8 +8,10 @@
 #include "app/WindowMessages.h"
 #include "dui/Control.h"
 #include "dui/DialogBuilder.h"
+#include "dui/MenuWnd.h"
 #include "dui/PaintManager.h"
 #include "dui/ResourceManager.h"
+#include "dui/TrayIcon.h"
 #include "dui/WindowMessages.h"
 #include "dui/testing/UiTestHarness.h"
 #include "platform/Folders.h"
@@ -21,6 +23,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
@@ -36,6 +41,19 @@ using orvant_test::ScratchRuntimeTest;
 
 const std::string kSkinFolder = std::string(ORVANT_SOURCE_DIR) + "/skin/";
 
+// Builds the menu elements as the menu window does, so that menu layouts load outside a menu.
+class MenuElements : public dui::IDialogBuilderCallback
+{
+public:
+    dui::CControlUI* CreateControl(std::string_view className) override
+    {
+        if (className == "Menu") {
+            return new dui::CMenuUI;
+        }
+        return className == "MenuElement" ? new dui::CMenuElementUI : nullptr;
+    }
+};
+
 // ---- resource map ----
 
 TEST(ResourceMap, ShippedSkinNamesLayoutsThatBuild)
@@ -48,7 +66,8 @@ TEST(ResourceMap, ShippedSkinNamesLayoutsThatBuild)
         std::string file = resources->GetXmlPath(name);
         ASSERT_FALSE(file.empty()) << name;
         dui::testing::CUiTestHarness ui;
-        EXPECT_NE(ui.Load(file), nullptr) << name << " -> " << file;
+        MenuElements menus;
+        EXPECT_NE(ui.Load(file, &menus), nullptr) << name << " -> " << file;
     }
     resources->ResetResourceMap();
 }
@@ -86,11 +105,13 @@ TEST(ControlRegistry, HoldsEveryClassOnceAndBuildsTheRegisteredOnesFromLayouts)
 
 // ---- private fonts ----
 
-std::vector<std::string> g_registered; // font bytes, in registration order
+std::vector<std::string> g_registered; // contents of the font files, in registration order
 std::vector<int> g_removed;            // handles, in removal order
 
-int FakeAdd(const std::string& bytes)
+int FakeAdd(const std::string& path)
 {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (bytes == "not a font") {
         return -1;
     }
@@ -141,6 +162,30 @@ TEST_F(PrivateFonts, NoFontFolderLoadsNothing)
     CStartUp startUp;
     EXPECT_EQ(startUp.LoadFonts(), 0);
     EXPECT_TRUE(g_registered.empty());
+}
+
+TEST_F(ScratchRuntimeTest, SkinLibraryRegistersARealFontFileAndRejectsABadOne)
+{
+    const std::string dejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    if (!std::filesystem::exists(dejaVu)) {
+        GTEST_SKIP() << "no " << dejaVu;
+    }
+    dui::testing::EnsureApplication();
+    ScratchFolder exe;
+    ScopedEnv exeDir{"ORVANT_EXE_DIR", exe.Path()};
+    std::filesystem::create_directory(exe.Path() + "Font");
+    std::filesystem::copy_file(dejaVu, exe.Path() + "Font/Simplified_Chinese.ttf");
+    exe.Write("Font/Dodavivi-Regular.otf", "not a font");
+    SetFontRegistrar(SkinFontRegistrar());
+    {
+        CStartUp startUp;
+        EXPECT_EQ(startUp.LoadFonts(), 1);
+        PrivateFont again;
+        EXPECT_TRUE(again.Load("Font\\Simplified_Chinese.ttf")) << "a file may be registered twice";
+        again.Release();
+        EXPECT_FALSE(again.IsLoaded());
+    }
+    SetFontRegistrar({});
 }
 
 // ---- single instance ----
@@ -249,6 +294,74 @@ TEST_F(MainWindow, CloseButtonEndsTheRunAndFreesTheTitle)
     wnd_->SendMessage(dui::WM_LBUTTONUP, 0, at);
     EXPECT_TRUE(PumpUntil([&] { return !dui::IsWindow(hwnd); }));
     EXPECT_EQ(g_hMainWnd, nullptr);
+    startUp_.TearDown();
+    EXPECT_FALSE(platform::FindWindow("ORVANT X80 PRO"));
+}
+
+// ---- tray icon and tray menu ----
+
+TEST_F(MainWindow, AsksForTheTrayIconAndKeepsCloseEndingTheRunWithoutATray)
+{
+    // The offscreen platform has no tray: "closebtn" must keep closing (see CloseButtonEndsTheRun...).
+    EXPECT_EQ(wnd_->TrayIcon().GetState(), dui::CTrayIcon::State::kNoTray);
+    EXPECT_EQ(wnd_->TrayIcon().GetTooltipText(), "ORVANT X80 PRO");
+}
+
+TEST_F(MainWindow, TrayLeftClickRestoresTheHiddenOrMinimisedWindow)
+{
+    wnd_->ShowWindow(false);
+    ASSERT_TRUE(wnd_->TrayIcon().OnClick(false));
+    EXPECT_TRUE(PumpUntil([&] { return wnd_->IsWindowVisible(); }));
+
+    wnd_->Minimize();
+    wnd_->PostMessage(UM_TRAY_NOTIFY, CMainWnd::kIconResource, WM_LBUTTONUP);
+    EXPECT_TRUE(PumpUntil([&] { return !wnd_->IsMinimized(); }));
+    EXPECT_EQ(wnd_->TrayMenuCount(), 0);
+}
+
+TEST_F(MainWindow, TrayRightClickOpensTheMenuFromTheSkin)
+{
+    ASSERT_TRUE(wnd_->TrayIcon().OnClick(true));
+    EXPECT_TRUE(PumpUntil([&] { return wnd_->TrayMenuCount() == 1; }));
+    wnd_->PostMessage(UM_TRAY_NOTIFY, CMainWnd::kIconResource, 0x0200); // a mouse move: nothing
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(wnd_->TrayMenuCount(), 1);
+    EXPECT_EQ(wnd_->InstanceWakeCount(), 0);
+}
+
+TEST(TrayMenu, ShippedLayoutHoldsShowAndExit)
+{
+    dui::testing::EnsureApplication();
+    dui::CPaintManagerUI::SetResourcePath(kSkinFolder);
+    dui::testing::CUiTestHarness ui;
+    MenuElements menus;
+    ASSERT_NE(ui.Load(kSkinFolder + "XML/Menus/menu.xml", &menus), nullptr);
+    for (const char* name : {"show", "exit"}) {
+        dui::CControlUI* item = ui.Find(name);
+        ASSERT_NE(item, nullptr) << name;
+        EXPECT_NE(item->GetInterface("MenuElement"), nullptr) << name << " must post a menu command";
+    }
+}
+
+TEST_F(MainWindow, MenuItemsShowTheWindowIgnoreUnknownOnesAndExitEndsTheRun)
+{
+    auto post = [&](const char* name) {
+        wnd_->PostMessage(UM_MENU_ITEM_CLICK,
+                          reinterpret_cast<dui::WPARAM>(new dui::MenuCmd{name, "", "", false}), 0);
+    };
+    wnd_->ShowWindow(false);
+    post("no_such_item");
+    PumpUntil([] { return false; }, 100);
+    EXPECT_FALSE(wnd_->IsWindowVisible());
+
+    post("show");
+    EXPECT_TRUE(PumpUntil([&] { return wnd_->IsWindowVisible(); }));
+
+    dui::HWND hwnd = wnd_->GetHWND();
+    post("exit");
+    EXPECT_TRUE(PumpUntil([&] { return !dui::IsWindow(hwnd); }));
+    EXPECT_EQ(g_hMainWnd, nullptr);
+    EXPECT_EQ(wnd_->TrayIcon().GetState(), dui::CTrayIcon::State::kNone);
     startUp_.TearDown();
     EXPECT_FALSE(platform::FindWindow("ORVANT X80 PRO"));
 }
