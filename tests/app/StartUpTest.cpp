@@ -366,6 +366,24 @@ TEST_F(MainWindow, MenuItemsShowTheWindowIgnoreUnknownOnesAndExitEndsTheRun)
     EXPECT_FALSE(platform::FindWindow("ORVANT X80 PRO"));
 }
 
+TEST_F(MainWindow, ClickingExitInTheTrayMenuEndsTheRun)
+{
+    dui::CMenuWnd* menu = dui::CMenuWnd::CreateMenu("XML_MENU", {100, 100}, &wnd_->GetPaintManagerUI());
+    ASSERT_NE(menu, nullptr);
+    dui::CPaintManagerUI& pm = menu->GetPaintManagerUI();
+    pm.UpdateLayout();
+    dui::CControlUI* exit = pm.FindControl("exit");
+    ASSERT_NE(exit, nullptr);
+    dui::RECT rc = exit->GetPos();
+    dui::LPARAM at = dui::MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    menu->SendMessage(dui::WM_MOUSEMOVE, 0, at);
+    menu->SendMessage(dui::WM_LBUTTONDOWN, dui::MK_LBUTTON, at);
+    menu->SendMessage(dui::WM_LBUTTONUP, 0, at);
+    dui::HWND hwnd = wnd_->GetHWND();
+    EXPECT_TRUE(PumpUntil([&] { return !dui::IsWindow(hwnd); }));
+    EXPECT_EQ(g_hMainWnd, nullptr);
+}
+
 TEST(MainLayout, RendersDarkWithItsCaption)
 {
     dui::testing::EnsureApplication();
