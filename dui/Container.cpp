@@ -302,46 +302,47 @@ void CContainerUI::SetScrollPos(SIZE pos)
         m_pManager->SendNotify(this, DUI_MSGTYPE_SCROLL);
 }
 
+void CContainerUI::ScrollBy(int dx, int dy)
+{
+    SIZE pos = GetScrollPos();
+    pos.cx += dx;
+    pos.cy += dy;
+    SetScrollPos(pos);
+}
+
+int CContainerUI::LineSizeOf(const CScrollBarUI* bar)
+{
+    return bar ? bar->GetLineSize() : 8;
+}
+
+int CContainerUI::PageSize() const
+{
+    return std::max(1, ClientRect().Height());
+}
+
 void CContainerUI::LineUp()
 {
-    SIZE pos = GetScrollPos();
-    pos.cy -= m_pVerticalScrollBar ? m_pVerticalScrollBar->GetLineSize() : 8;
-    SetScrollPos(pos);
+    ScrollBy(0, -LineSizeOf(m_pVerticalScrollBar));
 }
-
 void CContainerUI::LineDown()
 {
-    SIZE pos = GetScrollPos();
-    pos.cy += m_pVerticalScrollBar ? m_pVerticalScrollBar->GetLineSize() : 8;
-    SetScrollPos(pos);
+    ScrollBy(0, LineSizeOf(m_pVerticalScrollBar));
 }
-
 void CContainerUI::PageUp()
 {
-    SIZE pos = GetScrollPos();
-    pos.cy -= std::max(1, ClientRect().Height());
-    SetScrollPos(pos);
+    ScrollBy(0, -PageSize());
 }
-
 void CContainerUI::PageDown()
 {
-    SIZE pos = GetScrollPos();
-    pos.cy += std::max(1, ClientRect().Height());
-    SetScrollPos(pos);
+    ScrollBy(0, PageSize());
 }
-
 void CContainerUI::LineLeft()
 {
-    SIZE pos = GetScrollPos();
-    pos.cx -= m_pHorizontalScrollBar ? m_pHorizontalScrollBar->GetLineSize() : 8;
-    SetScrollPos(pos);
+    ScrollBy(-LineSizeOf(m_pHorizontalScrollBar), 0);
 }
-
 void CContainerUI::LineRight()
 {
-    SIZE pos = GetScrollPos();
-    pos.cx += m_pHorizontalScrollBar ? m_pHorizontalScrollBar->GetLineSize() : 8;
-    SetScrollPos(pos);
+    ScrollBy(LineSizeOf(m_pHorizontalScrollBar), 0);
 }
 
 void CContainerUI::EnableScrollBar(bool vertical, bool horizontal)

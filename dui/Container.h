@@ -86,6 +86,12 @@ public:
     CScrollBarUI* GetHorizontalScrollBar() const { return m_pHorizontalScrollBar; }
 
 protected:
+    // Moves the scroll position by the given amounts (SetScrollPos clamps).
+    void ScrollBy(int dx, int dy);
+    // One line of a scroll bar: its line size, or 8 without the bar.
+    static int LineSizeOf(const CScrollBarUI* bar);
+    // One page: the client height, at least 1.
+    int PageSize() const;
     // The area children are laid out in: the item rectangle minus inset and visible scroll bars.
     RECT ClientRect() const;
     // Shows, hides and sizes the scroll bars for the room the children need; true when a scroll bar's
