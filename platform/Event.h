@@ -16,7 +16,11 @@ inline constexpr int kWaitTimeout = -1;
 class Event
 {
 public:
-    enum class Kind { ManualReset, AutoReset };
+    enum class Kind
+    {
+        ManualReset,
+        AutoReset
+    };
 
     explicit Event(Kind kind = Kind::ManualReset, bool signalled = false);
     Event(const Event&) = delete;

@@ -4,8 +4,8 @@
 //   ORVANT_EXE_DIR   the executable folder (default: the folder of the running binary)
 //   XDG_DATA_HOME    local application data (default ~/.local/share)
 //   XDG_CONFIG_HOME  the settings store's folder (default ~/.config)
-//   XDG_RUNTIME_DIR  per-session runtime files: locks, the message bus (default $TMPDIR/orvant-<uid>, or a private folder when that one is not ours)
-//   TMPDIR           temporary files (default /tmp)
+//   XDG_RUNTIME_DIR  per-session runtime files: locks, the message bus (default $TMPDIR/orvant-<uid>, or a
+//   private folder when that one is not ours) TMPDIR           temporary files (default /tmp)
 
 #include <string>
 #include <string_view>

@@ -301,7 +301,7 @@ int Command(int argc, char** argv)
     Bytes reply;
     int result = 0;
     const auto known = std::find_if(std::begin(kCommands), std::end(kCommands),
-                                   [&](const CommandSpec& s) { return s.code == code; });
+                                    [&](const CommandSpec& s) { return s.code == code; });
     if (known != std::end(kCommands)) {
         result = known->run(link, options, reply);
     } else {
