@@ -7,17 +7,24 @@
 // "device_power_switch") in step with the shown tiles.
 //
 // Everything here runs on the UI thread. The discovery thread writes the slots only while the UI
-// thread is inside OnDeviceArrived / OnDeviceRemoved for that slot (it waits for the send).
+// thread is inside OnDeviceArrived / OnDeviceRemoved for that slot (it waits for the send). Command
+// links are opened and closed under their transaction lock (see CDeviceLink), nothing else is held.
 
 #include "devices/DeviceSlotList.h"
 #include "dui/DialogBuilder.h"
 #include "dui/PaintManager.h"
 
+#include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 class CNimbrelUSBDevice;
 class CDeviceOptionUI;
+namespace dui {
+class CContainerUI;
+class CTabLayoutUI;
+} // namespace dui
 
 class CDevicePages
 {
@@ -45,25 +52,57 @@ public:
     // The slots the discovery thread fills.
     CDeviceSlotList& Slots() { return slots_; }
 
+    // Layout files the pages are built from (relative to the skin's resource path).
+    static constexpr const char* kBatteryDisplayLayout = "XML\\CustomControlXML\\MpDevicePower.xml";
+    // Names of the main layout's controls.
+    static constexpr const char* kTileRowName = "device_select_layout";
+    static constexpr const char* kPageSwitchName = "device_switch";
+    static constexpr const char* kPowerSwitchName = "device_power_switch";
+    static constexpr const char* kNoDeviceName = "No_device_Link";
+    // A link switch to the receiver asks this often whether the device answers there.
+    static constexpr int kOnlineQueryTries = 26;
+    static constexpr uint32_t kOnlineQueryPauseMs = 50;
+
     // Start-up: the mouse and keyboard pages with hidden tiles, before any device arrives.
     void CreateBuiltInPages();
+    // The profile identifier every new page starts with (its profile panel replaces it).
+    void SetInitialProfileId(std::string id) { initialProfileId_ = std::move(id); }
 
     // UM_DEVICE_ARRIVED / UM_DEVICE_REMOVED for a slot (out-of-range slots are ignored).
     void OnDeviceArrived(int slot);
     void OnDeviceRemoved(int slot);
-    // UM_WIRELESS_LINK: the tile at index lost (present false) or regained its wireless link.
+    // UM_WIRELESS_LINK: the device with this index (the index it sends, that of its tile in the
+    // row) lost (present false) or regained its wireless link.
     void OnWirelessLink(int tileIndex, bool present);
 
-    // "selectchanged" from "device_select" / "synchro_device_select": records the first selected
-    // tile as current and shows its page.
+    // "selectchanged" from "device_select" / "synchro_device_select" (or a click on a tile): records
+    // the first selected tile as current and shows its device page and battery page.
     void OnSelectionChanged();
     // "device_select_prev" / "device_select_next": selects the previous / next shown tile.
     void SelectNeighbour(int direction);
     // Shows "No_device_Link" exactly when no tile stands for a connected device.
     void UpdateNoDeviceLink();
 
+    // The steps of the handlers above, by slot (out-of-range slots are ignored).
+    // Builds the battery display, page and hidden tile of the device type of that supported-device
+    // row; nothing when the row has no device type or a layout does not build. Answers the page.
+    CNimbrelUSBDevice* CreateDevicePage(int row, int role);
+    void AttachCommandInterface(int slot);
+    void DetachCommandInterface(int slot);
+    // Moves a keyboard or mouse between its cable and its receiver.
+    void SwitchPartnerLink(int slot);
+    void AttachEventInterface(int slot, int kind);
+    void DetachEventInterface(int slot, int kind);
+    // Shows or hides the tile at index (and selects it and its pages); keeps "No_device_Link", the
+    // tab layouts and the synchronised options in step.
+    void ShowTile(int index, bool visible, bool select);
+    // Hides the tile at index; the selection moves to another shown tile when the hidden one had it.
+    void HideTileAndReselect(int index);
+
     // The device of the first tile that is both shown (connected) and selected; null when none.
     CNimbrelUSBDevice* CurrentDevice() const;
+    // The tile the last selection change recorded as current; -1 before any.
+    int CurrentTileIndex() const { return currentTile_; }
     // The tiles, in "device_select_layout" order.
     std::vector<CDeviceOptionUI*> Tiles() const;
     // The device lists by family.
@@ -74,6 +113,24 @@ public:
     const std::vector<dui::CControlUI*>& BatteryDisplays() const { return batteryDisplays_; }
 
 private:
+    std::vector<CNimbrelUSBDevice*>* FamilyList(int kind);
+    // Every device, of every family.
+    std::vector<CNimbrelUSBDevice*> AllDevices() const;
+    // The device of a family whose record describes the key slot's interface, or null.
+    CNimbrelUSBDevice* FindDevice(int kind, const SupportedDeviceEntry& key);
+    // The index of the tile whose device's record describes one of these entries; -1 when none.
+    int FindTile(const SupportedDeviceEntry& key) const;
+    int TileIndexOf(const CDeviceOptionUI* tile) const;
+    int FirstShownTile(int except, bool selectedOnly) const;
+    // Shows the device page and battery page a tile names.
+    void ShowPagesOf(const CDeviceOptionUI& tile);
+    dui::CControlUI* Find(const char* name) const;
+    dui::CContainerUI* FindContainer(const char* name) const;
+    dui::CTabLayoutUI* FindTab(const char* name) const;
+    // Selects a page of a tab layout by name (nothing when it is not a tab layout).
+    void SelectPage(const char* name, int page) const;
+    void RefreshWindowState() const;
+
     dui::CPaintManagerUI& paintManager_;
     dui::IDialogBuilderCallback* factory_;
     dui::HWND owner_;
@@ -84,4 +141,6 @@ private:
     std::vector<CNimbrelUSBDevice*> mousePads_;
     std::vector<CNimbrelUSBDevice*> headsets_;
     std::vector<dui::CControlUI*> batteryDisplays_;
+    std::string initialProfileId_;
+    int currentTile_ = -1;
 };

@@ -36,6 +36,8 @@ class IBatteryDisplayView
 public:
     static constexpr std::string_view kInterfaceName = "BatteryDisplayView";
     virtual void SetBatteryPowered(bool powered) = 0;
+    // The kind and role of the device it belongs to (for kind-specific pictures); ignored by default.
+    virtual void SetDeviceKind(int /*kind*/, int /*role*/) {}
 
 protected:
     ~IBatteryDisplayView() = default;

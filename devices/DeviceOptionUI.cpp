@@ -1,0 +1,324 @@
+#include "devices/DeviceOptionUI.h"
+
+#include "devices/NimbrelUSBDevice.h"
+#include "devices/SupportedDevices.h"
+#include "dui/DialogBuilder.h"
+#include "dui/Geometry.h"
+#include "dui/Option.h"
+#include "dui/PaintManager.h"
+#include "dui/WindowMessages.h"
+#include "platform/DebugOutput.h"
+
+namespace {
+
+// Presence timer traces.
+constexpr const char* kPresenceRegainedLine = "2.4gcesvdfherhue 2";
+constexpr const char* kPresenceLostLine = "2.4gcesvdfherhue 3";
+
+dui::CControlUI* FindByName(dui::CControlUI* control, void* data)
+{
+    const auto* name = static_cast<const std::string_view*>(data);
+    return control->GetName() == *name ? control : nullptr;
+}
+
+} // namespace
+
+CDeviceOptionUI::CDeviceOptionUI()
+{
+    SetPictures(TileImagePrefix(kKindNone, 0));
+}
+
+CDeviceOptionUI::~CDeviceOptionUI()
+{
+    if (device_ && device_->GetTile() == this)
+        device_->SetTile(nullptr);
+    if (notifierManager_)
+        notifierManager_->RemoveNotifier(this);
+}
+
+CDeviceOptionUI* CDeviceOptionUI::Create(std::string_view layout, dui::CPaintManagerUI* manager,
+                                         dui::IDialogBuilderCallback* factory)
+{
+    auto* tile = new CDeviceOptionUI;
+    dui::CDialogBuilder builder;
+    if (!builder.Create(layout, {}, factory, manager, tile)) {
+        delete tile;
+        return nullptr;
+    }
+    tile->FindSubControls();
+    return tile;
+}
+
+std::string CDeviceOptionUI::GetClass() const
+{
+    return std::string(kClassName);
+}
+
+void* CDeviceOptionUI::GetInterface(std::string_view name)
+{
+    if (name == kClassName)
+        return this;
+    return CHorizontalLayoutUI::GetInterface(name);
+}
+
+void CDeviceOptionUI::DoInit()
+{
+    CHorizontalLayoutUI::DoInit();
+    FindSubControls();
+    // Joining a window (again) moves the listening to that window's manager.
+    if (m_pManager != notifierManager_) {
+        if (notifierManager_)
+            notifierManager_->RemoveNotifier(this);
+        notifierManager_ = m_pManager;
+        if (notifierManager_)
+            notifierManager_->AddNotifier(this);
+    }
+}
+
+void CDeviceOptionUI::FindSubControls()
+{
+    auto find = [this](std::string_view name) { return FindControl(FindByName, &name, dui::UIFIND_ALL); };
+    auto option = [](dui::CControlUI* c) {
+        return c ? static_cast<dui::COptionUI*>(c->GetInterface("Option")) : nullptr;
+    };
+    select_ = option(find(kSelectName));
+    synchro_ = option(find(kSynchroName));
+    nameLabel_ = find(kNameLabelName);
+    ShowPictures();
+}
+
+void CDeviceOptionUI::DoEvent(dui::TEventUI& event)
+{
+    if (event.Type == dui::UIEVENT_TIMER && event.pSender == this) {
+        OnTimer(static_cast<dui::UINT>(event.wParam));
+        return;
+    }
+    if (event.Type == dui::UIEVENT_BUTTONUP && IsEnabled() && m_pManager) {
+        if (dui::PtInRect(m_rcItem, event.ptMouse))
+            m_pManager->SendNotify(this, dui::DUI_MSGTYPE_SELECTCHANGED);
+        return;
+    }
+    CHorizontalLayoutUI::DoEvent(event);
+}
+
+void CDeviceOptionUI::Notify(dui::TNotifyUI& msg)
+{
+    if (synchro_ && msg.pSender == synchro_ && msg.sType == dui::DUI_MSGTYPE_SELECTCHANGED)
+        ShowPictures();
+}
+
+// Set-up ---------------------------------------------------------------------------------------------
+
+void CDeviceOptionUI::SetDevice(CNimbrelUSBDevice* device)
+{
+    if (device_ && device_ != device && device_->GetTile() == this)
+        device_->SetTile(nullptr);
+    device_ = device;
+    if (device_)
+        device_->SetTile(this);
+}
+
+void CDeviceOptionUI::SetKindRole(int kind, int role)
+{
+    kind_ = kind;
+    role_ = role;
+    if (const char* prefix = TileImagePrefix(kind, role))
+        SetPictures(prefix);
+}
+
+void CDeviceOptionUI::SetPictures(const char* prefix)
+{
+    const std::string base = std::string(kTileImageFolder) + prefix;
+    normalImage_ = base + kTileImageNormal;
+    selectedImage_ = base + kTileImageSelected;
+    synchroNormalImage_ = base + kTileImageSynchroNormal;
+    synchroSelectedImage_ = base + kTileImageSynchroSelected;
+    if (select_)
+        select_->SetToolTip(std::string(prefix) + "name_text");
+    ShowPictures();
+}
+
+void CDeviceOptionUI::ShowPictures()
+{
+    if (!select_)
+        return;
+    const bool synchronised = IsSynchronised();
+    const std::string& normal = synchronised ? synchroNormalImage_ : normalImage_;
+    select_->SetNormalImage(normal);
+    select_->SetDisabledImage(normal);
+    select_->SetAttribute("selectedimage", synchronised ? synchroSelectedImage_ : selectedImage_);
+}
+
+void CDeviceOptionUI::BindPage(std::string_view tabLayout, int page)
+{
+    tabLayout_ = tabLayout;
+    page_ = page;
+}
+
+void CDeviceOptionUI::SetPowerPage(std::string_view layout, int page)
+{
+    powerLayout_ = layout;
+    powerPage_ = page;
+}
+
+void CDeviceOptionUI::SetGroup(std::string_view group)
+{
+    if (select_)
+        select_->SetGroup(group);
+}
+
+void CDeviceOptionUI::SetNameText(std::string_view text)
+{
+    if (nameLabel_)
+        nameLabel_->SetText(text);
+}
+
+// State ----------------------------------------------------------------------------------------------
+
+void CDeviceOptionUI::SetShown(bool shown)
+{
+    shown_ = shown;
+    SetVisible(shown);
+}
+
+void CDeviceOptionUI::Select()
+{
+    if (select_)
+        select_->Selected(true);
+}
+
+void CDeviceOptionUI::Unselect()
+{
+    if (select_)
+        select_->Selected(false, false);
+}
+
+bool CDeviceOptionUI::IsSelected() const
+{
+    return select_ && select_->IsSelected();
+}
+
+void CDeviceOptionUI::SetSynchronised(bool on)
+{
+    if (!synchro_)
+        return;
+    synchro_->Selected(on, false);
+    ShowPictures();
+}
+
+bool CDeviceOptionUI::IsSynchronised() const
+{
+    return synchro_ && synchro_->IsSelected();
+}
+
+// Timers ---------------------------------------------------------------------------------------------
+
+void CDeviceOptionUI::StartAttachTimer()
+{
+    SetTimer(kAttachTimer, kAttachDelayMs);
+}
+
+void CDeviceOptionUI::StartPresenceTimer(dui::UINT elapseMs)
+{
+    if (device_ && device_->CommandLink().IsOpen())
+        SetTimer(kPresenceTimer, elapseMs);
+}
+
+void CDeviceOptionUI::OnTimer(dui::UINT id)
+{
+    KillTimer(id);
+    if (!device_)
+        return;
+    switch (id) {
+    case kFramePumpTimer:
+        OnFramePump();
+        break;
+    case kAttachTimer:
+        OnAttach();
+        break;
+    case kEventReportTimer:
+        device_->OnEventReport();
+        break;
+    case kDeferredTaskATimer:
+        device_->DeferredTaskA();
+        break;
+    case kDeferredTaskBTimer:
+        device_->DeferredTaskB();
+        break;
+    case kBatteryTimer:
+        OnBattery();
+        break;
+    case kPresenceTimer:
+        OnPresence();
+        break;
+    default:
+        break;
+    }
+}
+
+void CDeviceOptionUI::OnAttach()
+{
+    CDeviceLink& link = device_->CommandLink();
+    if (device_->IsWireless() && link.IsOpen()) {
+        if (!device_->IsWirelessOnline()) {
+            // The owner takes a lost device off the row (closing what belongs to it) before the tile
+            // hides; without an owner the tile still hides.
+            if (shown_) {
+                SendWirelessLink(false);
+                SetShown(false);
+            }
+            SetTimer(kAttachTimer, kAttachRetryMs);
+            return;
+        }
+        SendWirelessLink(true);
+    }
+    device_->OnAttached();
+    SetTimer(kFramePumpTimer, kFirstFrameMs);
+    if (device_->IsBatteryPowered() && link.IsOpen())
+        SetTimer(kBatteryTimer, kFirstBatteryMs);
+    if (device_->IsWireless())
+        StartPresenceTimer(kFirstPresenceMs);
+}
+
+void CDeviceOptionUI::OnFramePump()
+{
+    device_->SendLightFrame();
+    if (IsSelected() && device_->IsLivePreview()) {
+        if (dui::CControlUI* panel = device_->GetKeyPanel())
+            panel->Invalidate();
+    }
+    if (device_->CommandLink().IsOpen())
+        SetTimer(kFramePumpTimer, device_->IsWireless() ? kWirelessFrameMs : kWiredFrameMs);
+}
+
+void CDeviceOptionUI::OnBattery()
+{
+    device_->RefreshBattery();
+    if (device_->IsBatteryPowered())
+        SetTimer(kBatteryTimer, kBatteryMs);
+}
+
+void CDeviceOptionUI::OnPresence()
+{
+    if (!device_->IsWireless())
+        return;
+    if (device_->IsWirelessOnline()) {
+        if (!shown_) {
+            platform::DebugOutput(kPresenceRegainedLine);
+            SendWirelessLink(true);
+            if (device_->IsBatteryPowered())
+                device_->RefreshBattery();
+        }
+    } else if (shown_) {
+        platform::DebugOutput(kPresenceLostLine);
+        SendWirelessLink(false);
+    }
+    if (device_->IsWireless() && device_->CommandLink().IsOpen())
+        SetTimer(kPresenceTimer, kPresenceMs);
+}
+
+void CDeviceOptionUI::SendWirelessLink(bool present)
+{
+    dui::SendMessage(device_->GetOwnerWindow(), kWirelessLinkMessage,
+                     static_cast<dui::WPARAM>(device_->GetDeviceIndex()), present ? 1 : 0);
+}
