@@ -135,9 +135,10 @@ def draw(canvas, shape, color, alpha=1.0):
     canvas.fill(shape[0], color, alpha, shape[1])
 
 
-# Device silhouettes on a 120 x 52 picture, centred at (60, 26). ---------------------------------------
+# Device pictures fill the whole 120 x 72 tile: the silhouette in the upper 52 pixels (centred at
+# (60, 26)), the tile's name label over the band below, and a selection bar along the bottom edge.
 
-TILE_W, TILE_H = 120, 52
+TILE_W, TILE_H = 120, 72
 
 
 def keyboard():
@@ -212,6 +213,7 @@ def device_picture(shape, state, synchro):
         # A soft glow under the silhouette, then the silhouette in the accent colour.
         draw(c, ellipse(60, 48, 46, 4.5), ACCENT, 0.35)
         draw(c, shape, ACCENT)
+        draw(c, rrect(44, 68.5, 76, 71.5, 1.5), ACCENT)
         if extra:
             draw(c, extra, WHITE)
     else:
@@ -326,6 +328,26 @@ def arrow(left, color):
     return c
 
 
+def scaled(shape, kx, ky, dx, dy):
+    inside, (x0, y0, x1, y1) = shape
+    return (lambda x, y: inside((x - dx) / kx, (y - dy) / ky)), (x0 * kx + dx, y0 * ky + dy, x1 * kx + dx, y1 * ky + dy)
+
+
+# Large device pictures behind the key buttons of the device pages: (file, size, shape, scale, offset).
+BIG = [
+    ("mouse.png", (180, 290), lambda: mouse()[0], (6.6, 6.6), (-47 * 6.6 + 7, -5 * 6.6 + 6)),
+    ("mousepad.png", (380, 210), soft_pad, (4.0, 6.6), (-14 * 4.0 + 6, -12 * 6.6 + 6)),
+    ("headset.png", (260, 240), headset, (5.8, 5.8), (-39 * 5.8 + 8, -7 * 5.8 + 2)),
+]
+BODY = (0x2A, 0x2F, 0x3A)
+
+
+def big_picture(size, shape):
+    c = Canvas(*size)
+    draw(c, shape, BODY)
+    return c
+
+
 def write(path, canvas):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as f:
@@ -341,6 +363,8 @@ def main():
             for synchro in (False, True):
                 name = prefix + ("synchro_" if synchro else "") + state + ".png"
                 write(os.path.join(icons, name), device_picture(make(), state, synchro))
+    for name, size, make, (kx, ky), (dx, dy) in BIG:
+        write(os.path.join(skin, "common", "device_big", name), big_picture(size, scaled(make(), kx, ky, dx, dy)))
     caption = os.path.join(skin, "common", "caption")
     for name, make in GLYPHS.items():
         write(os.path.join(caption, name + ".png"), glyph(make(), GREY))
