@@ -486,6 +486,7 @@ void CMainWnd::Relayout(bool show)
     dui::CPaintManagerUI::SetAllDPI(m_scale);
     CenterWindow();
     m_displayChanged = false;
+    ++m_relayouts;
     ShowWindow(show || wasVisible);
 }
 

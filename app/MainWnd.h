@@ -73,6 +73,8 @@ public:
     bool IsPowerOn() const { return m_powerOn; }
     bool IsInitialised() const { return m_initialised; }
     int Scale() const { return m_scale; }
+    // How many relayouts ran (the first one follows initialisation by 100 ms).
+    int RelayoutCount() const { return m_relayouts; }
     bool HasBusEndpoint() const { return m_bus.IsRunning(); }
     const platform::BusEndpoint& BusEndpoint() const { return m_bus.Endpoint(); }
     bool IsDiscoveryRunning() const { return m_discovery && m_discovery->IsRunning(); }
@@ -150,6 +152,7 @@ private:
     int m_pointerInside = 0;
     bool m_displayChanged = false;
     int m_scale = 96;
+    int m_relayouts = 0;
     bool m_initialised = false;
     bool m_powerOn = true; // false while the machine is suspended
 };
