@@ -225,8 +225,9 @@ void CComboUI::PaintText(HDC hDC)
     DWORD color = m_dwTextColor ? m_dwTextColor : m_ListInfo.dwTextColor;
     if (color == 0 && m_pManager)
         color = m_pManager->GetDefaultFontColor();
-    CRenderEngine::DrawText(hDC, m_pManager, DeflateRect(m_rcItem, m_rcTextPadding), item->GetText(), color,
-                            m_iFont >= 0 ? m_iFont : m_ListInfo.nFont, m_ListInfo.uTextStyle);
+    CRenderEngine::DrawText(hDC, m_pManager, DeflateRect(m_rcItem, ToPixels(m_rcTextPadding)),
+                            item->GetText(), color, m_iFont >= 0 ? m_iFont : m_ListInfo.nFont,
+                            m_ListInfo.uTextStyle);
 }
 
 } // namespace dui

@@ -52,9 +52,9 @@ void CComboWnd::InitWindow()
         list->Add(row);
         height += row->GetFixedHeight();
     }
-    int width = m_pOwner ? m_pOwner->GetWidth() : 100;
+    // As wide as the combo: its width in pixels back to a layout value of the list's (equal) scale.
+    int width = m_pOwner ? m_pm.UnscaleValue(m_pOwner->GetWidth()) : 100;
     m_pm.SetInitSize(width, height + 2);
-    ResizeClient(width, height + 2);
 }
 
 void CComboWnd::Notify(TNotifyUI& msg)

@@ -197,11 +197,11 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC proc, void* data, UINT fla
 
 RECT CContainerUI::ClientRect() const
 {
-    RECT rc = DeflateRect(m_rcItem, m_rcInset);
+    RECT rc = DeflateRect(m_rcItem, ToPixels(m_rcInset));
     if (m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible())
-        rc.right -= m_pVerticalScrollBar->GetFixedWidth();
+        rc.right -= ToPixels(m_pVerticalScrollBar->GetFixedWidth());
     if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible())
-        rc.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
+        rc.bottom -= ToPixels(m_pHorizontalScrollBar->GetFixedHeight());
     return rc;
 }
 
@@ -224,8 +224,7 @@ void CContainerUI::SetPos(RECT rc, bool needInvalidate)
             SetFloatPos(i);
             continue;
         }
-        RECT pad = item->GetPadding();
-        item->SetPos(DeflateRect(client, pad), false);
+        item->SetPos(DeflateRect(client, ToPixels(item->GetPadding())), false);
     }
 }
 
@@ -234,9 +233,9 @@ void CContainerUI::SetFloatPos(int index)
     CControlUI* item = GetItemAt(index);
     if (!item || !item->IsVisible())
         return;
-    SIZE xy = item->GetFixedXY();
-    int cx = item->GetFixedWidth();
-    int cy = item->GetFixedHeight();
+    SIZE xy = ToPixels(item->GetFixedXY());
+    int cx = ToPixels(item->GetFixedWidth());
+    int cy = ToPixels(item->GetFixedHeight());
     int left = xy.cx >= 0 ? m_rcItem.left + xy.cx : m_rcItem.right + xy.cx - cx;
     int top = xy.cy >= 0 ? m_rcItem.top + xy.cy : m_rcItem.bottom + xy.cy - cy;
     item->SetPos({left, top, left + cx, top + cy}, false);
@@ -310,9 +309,9 @@ void CContainerUI::ScrollBy(int dx, int dy)
     SetScrollPos(pos);
 }
 
-int CContainerUI::LineSizeOf(const CScrollBarUI* bar)
+int CContainerUI::LineSizeOf(const CScrollBarUI* bar) const
 {
-    return bar ? bar->GetLineSize() : 8;
+    return ToPixels(bar ? bar->GetLineSize() : 8);
 }
 
 int CContainerUI::PageSize() const
@@ -380,7 +379,7 @@ bool CContainerUI::ProcessScrollBar(RECT rc, int cxRequired, int cyRequired)
         }
         if (need) {
             m_pVerticalScrollBar->SetScrollRange(cyRequired - rc.Height());
-            int w = m_pVerticalScrollBar->GetFixedWidth();
+            int w = ToPixels(m_pVerticalScrollBar->GetFixedWidth());
             m_pVerticalScrollBar->SetPos({rc.right - w, rc.top, rc.right, rc.bottom}, false);
         } else {
             m_pVerticalScrollBar->SetScrollRange(0);
@@ -395,10 +394,10 @@ bool CContainerUI::ProcessScrollBar(RECT rc, int cxRequired, int cyRequired)
         }
         if (need) {
             m_pHorizontalScrollBar->SetScrollRange(cxRequired - rc.Width());
-            int h = m_pHorizontalScrollBar->GetFixedHeight();
+            int h = ToPixels(m_pHorizontalScrollBar->GetFixedHeight());
             int right = rc.right;
             if (m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible())
-                right -= m_pVerticalScrollBar->GetFixedWidth();
+                right -= ToPixels(m_pVerticalScrollBar->GetFixedWidth());
             m_pHorizontalScrollBar->SetPos({rc.left, rc.bottom - h, right, rc.bottom}, false);
         } else {
             m_pHorizontalScrollBar->SetScrollRange(0);
@@ -481,20 +480,33 @@ namespace dui {
 
 namespace {
 
-// Reads and writes a size along the line (main) or across it (cross).
+// Reads and writes a size along the line (main) or across it (cross); limits in pixels of the owner's scale.
 struct Axis
 {
     bool vertical;
+    const CControlUI* owner;
     int Main(SIZE s) const { return vertical ? s.cy : s.cx; }
     int Cross(SIZE s) const { return vertical ? s.cx : s.cy; }
     int Before(const RECT& r) const { return vertical ? r.top : r.left; }
     int After(const RECT& r) const { return vertical ? r.bottom : r.right; }
     int CrossBefore(const RECT& r) const { return vertical ? r.left : r.top; }
     int CrossAfter(const RECT& r) const { return vertical ? r.right : r.bottom; }
-    int MinMain(const CControlUI* c) const { return vertical ? c->GetMinHeight() : c->GetMinWidth(); }
-    int MaxMain(const CControlUI* c) const { return vertical ? c->GetMaxHeight() : c->GetMaxWidth(); }
-    int MinCross(const CControlUI* c) const { return vertical ? c->GetMinWidth() : c->GetMinHeight(); }
-    int MaxCross(const CControlUI* c) const { return vertical ? c->GetMaxWidth() : c->GetMaxHeight(); }
+    int MinMain(const CControlUI* c) const
+    {
+        return owner->ToPixels(vertical ? c->GetMinHeight() : c->GetMinWidth());
+    }
+    int MaxMain(const CControlUI* c) const
+    {
+        return owner->ToPixels(vertical ? c->GetMaxHeight() : c->GetMaxWidth());
+    }
+    int MinCross(const CControlUI* c) const
+    {
+        return owner->ToPixels(vertical ? c->GetMinWidth() : c->GetMinHeight());
+    }
+    int MaxCross(const CControlUI* c) const
+    {
+        return owner->ToPixels(vertical ? c->GetMaxWidth() : c->GetMaxHeight());
+    }
     SIZE Make(int main, int cross) const { return vertical ? SIZE{cross, main} : SIZE{main, cross}; }
     RECT MakeRect(int mainPos, int crossPos, int main, int cross) const
     {
@@ -507,7 +519,8 @@ struct Axis
 
 int CContainerUI::LayoutLine(RECT rc, bool vertical)
 {
-    Axis ax{vertical};
+    Axis ax{vertical, this};
+    const int childPadding = ToPixels(m_iChildPadding);
     SIZE available{rc.Width(), rc.Height()};
     int room = ax.Main(available);
     int crossRoom = ax.Cross(available);
@@ -517,7 +530,7 @@ int CContainerUI::LayoutLine(RECT rc, bool vertical)
         if (!item->IsVisible() || item->IsFloat())
             continue;
         SIZE sz = item->EstimateSize(available);
-        RECT pad = item->GetPadding();
+        RECT pad = ToPixels(item->GetPadding());
         int main = ax.Main(sz);
         if (main == 0)
             ++adjustables;
@@ -527,7 +540,7 @@ int CContainerUI::LayoutLine(RECT rc, bool vertical)
         ++estimated;
     }
     if (estimated > 1)
-        fixedTotal += (estimated - 1) * m_iChildPadding;
+        fixedTotal += (estimated - 1) * childPadding;
     int expand = adjustables > 0 ? std::max(0, (room - fixedTotal) / adjustables) : 0;
 
     SIZE scroll = GetScrollPos();
@@ -545,7 +558,7 @@ int CContainerUI::LayoutLine(RECT rc, bool vertical)
             SetFloatPos(i);
             continue;
         }
-        RECT pad = item->GetPadding();
+        RECT pad = ToPixels(item->GetPadding());
         SIZE sz = item->EstimateSize(available);
         int main = ax.Main(sz);
         if (main == 0) {
@@ -556,7 +569,7 @@ int CContainerUI::LayoutLine(RECT rc, bool vertical)
             main = Clamp(main, ax.MinMain(item), ax.MaxMain(item));
         } else {
             main = Clamp(main, ax.MinMain(item), ax.MaxMain(item));
-            remainingFixed -= main + ax.Before(pad) + ax.After(pad) + m_iChildPadding;
+            remainingFixed -= main + ax.Before(pad) + ax.After(pad) + childPadding;
         }
         int cross = ax.Cross(sz);
         if (cross == 0)
@@ -565,12 +578,12 @@ int CContainerUI::LayoutLine(RECT rc, bool vertical)
         cross = std::max(0, cross);
         item->SetPos(ax.MakeRect(pos + ax.Before(pad), crossPos + ax.CrossBefore(pad), main, cross), false);
         int step = main + ax.Before(pad) + ax.After(pad);
-        pos += step + m_iChildPadding;
-        needed += step + m_iChildPadding;
-        remaining -= step + m_iChildPadding;
+        pos += step + childPadding;
+        needed += step + childPadding;
+        remaining -= step + childPadding;
     }
     if (needed > 0)
-        needed -= m_iChildPadding;
+        needed -= childPadding;
     return needed;
 }
 
@@ -579,7 +592,7 @@ void CContainerUI::SetLinePos(RECT rc, bool needInvalidate, bool vertical)
     CControlUI::SetPos(rc, needInvalidate);
     for (int pass = 0; pass < 2; ++pass) {
         int needed = LayoutLine(ClientRect(), vertical);
-        RECT full = DeflateRect(m_rcItem, m_rcInset);
+        RECT full = DeflateRect(m_rcItem, ToPixels(m_rcInset));
         if (!ProcessScrollBar(full, vertical ? 0 : needed, vertical ? needed : 0))
             break;
     }

@@ -88,8 +88,8 @@ public:
 protected:
     // Moves the scroll position by the given amounts (SetScrollPos clamps).
     void ScrollBy(int dx, int dy);
-    // One line of a scroll bar: its line size, or 8 without the bar.
-    static int LineSizeOf(const CScrollBarUI* bar);
+    // One line of a scroll bar in pixels: its line size, or 8 without the bar.
+    int LineSizeOf(const CScrollBarUI* bar) const;
     // One page: the client height, at least 1.
     int PageSize() const;
     // The area children are laid out in: the item rectangle minus inset and visible scroll bars.

@@ -256,7 +256,27 @@ void CControlUI::SetMaxHeight(int cy)
 
 SIZE CControlUI::EstimateSize(SIZE)
 {
-    return m_cxyFixed;
+    return ToPixels(m_cxyFixed);
+}
+
+int CControlUI::ToPixels(int value) const
+{
+    return m_pManager ? m_pManager->ScaleValue(value) : value;
+}
+
+RECT CControlUI::ToPixels(const RECT& rc) const
+{
+    return m_pManager ? m_pManager->ScaleRect(rc) : rc;
+}
+
+SIZE CControlUI::ToPixels(SIZE size) const
+{
+    return m_pManager ? m_pManager->ScaleSize(size) : size;
+}
+
+int CControlUI::FromPixels(int pixels) const
+{
+    return m_pManager ? m_pManager->UnscaleValue(pixels) : pixels;
 }
 
 void CControlUI::SetVisible(bool visible)
@@ -462,6 +482,10 @@ void CControlUI::SetAttribute(std::string_view name, std::string_view value)
         SetText(value);
     } else if (name == "tooltip") {
         SetToolTip(value);
+    } else if (name == "cursor") {
+        int cursor = UICURSOR_ARROW;
+        ParseCursor(value, cursor);
+        SetCursor(cursor);
     } else if (name == "resourcetext") {
         SetResourceText(ParseBool(value));
     } else if (name == "userdata") {
@@ -540,8 +564,9 @@ void CControlUI::DoPaint(HDC hDC, const RECT& rcPaint)
         return;
     bool rounded = m_cxyBorderRound.cx > 0 || m_cxyBorderRound.cy > 0;
     if (rounded) {
+        SIZE round = ToPixels(m_cxyBorderRound);
         hDC->Save();
-        hDC->ClipRoundRect(m_rcItem, m_cxyBorderRound.cx, m_cxyBorderRound.cy);
+        hDC->ClipRoundRect(m_rcItem, round.cx, round.cy);
     }
     PaintBkColor(hDC);
     PaintBkImage(hDC);
@@ -577,8 +602,8 @@ void CControlUI::PaintText(HDC hDC)
     DWORD color = IsEnabled() ? m_dwTextColor : m_dwDisabledTextColor;
     if (color == 0 && m_pManager)
         color = IsEnabled() ? m_pManager->GetDefaultFontColor() : m_pManager->GetDefaultDisabledColor();
-    CRenderEngine::DrawText(hDC, m_pManager, DeflateRect(m_rcItem, m_rcTextPadding), GetText(), color,
-                            m_iFont, m_uTextStyle);
+    CRenderEngine::DrawText(hDC, m_pManager, DeflateRect(m_rcItem, ToPixels(m_rcTextPadding)), GetText(),
+                            color, m_iFont, m_uTextStyle);
 }
 
 void CControlUI::PaintBorder(HDC hDC)
@@ -588,11 +613,13 @@ void CControlUI::PaintBorder(HDC hDC)
     DWORD color = (IsFocused() && m_dwFocusBorderColor != 0) ? m_dwFocusBorderColor : m_dwBorderColor;
     if (color == 0)
         return;
+    // A border stays at least one pixel wide at any scale.
+    int size = std::max(1, ToPixels(m_nBorderSize));
+    SIZE round = ToPixels(m_cxyBorderRound);
     if (m_cxyBorderRound.cx > 0 || m_cxyBorderRound.cy > 0)
-        CRenderEngine::DrawRoundRect(hDC, m_rcItem, m_nBorderSize, m_cxyBorderRound.cx, m_cxyBorderRound.cy,
-                                     color);
+        CRenderEngine::DrawRoundRect(hDC, m_rcItem, size, round.cx, round.cy, color);
     else
-        CRenderEngine::DrawRect(hDC, m_rcItem, m_nBorderSize, color);
+        CRenderEngine::DrawRect(hDC, m_rcItem, size, color);
 }
 
 } // namespace dui

@@ -50,6 +50,9 @@ public:
     void SetResourceText(bool resourceText);
     virtual std::string GetToolTip() const;
     virtual void SetToolTip(std::string_view text) { m_sToolTip = text; }
+    // The pointer shape while the mouse is over the control (UICURSOR_*).
+    int GetCursor() const { return m_nCursor; }
+    void SetCursor(int cursor) { m_nCursor = cursor; }
     int GetFont() const { return m_iFont; }
     void SetFont(int index);
     DWORD GetTextColor() const { return m_dwTextColor; }
@@ -81,7 +84,8 @@ public:
     // Draws an image description over the control (see CRenderEngine::DrawImageString).
     bool DrawImage(HDC hDC, std::string_view image, std::string_view modify = {});
 
-    // Position and size rules.
+    // Position and size rules. Sizes, paddings and offsets are set and read at 96 DPI; the position is in
+    // pixels at the window's scale (see CPaintManagerUI::SetDPI).
     virtual const RECT& GetPos() const { return m_rcItem; }
     virtual void SetPos(RECT rc, bool needInvalidate = true);
     virtual int GetWidth() const { return m_rcItem.Width(); }
@@ -103,8 +107,13 @@ public:
     virtual void SetMinHeight(int cy);
     virtual int GetMaxHeight() const { return m_cxyMax.cy; }
     virtual void SetMaxHeight(int cy);
-    // The size the control wants inside the available size; 0 in a dimension means "stretch".
+    // The size the control wants inside the available size, in pixels; 0 in a dimension means "stretch".
     virtual SIZE EstimateSize(SIZE available);
+    // A layout value in pixels at the window's scale (unchanged without a window), and back.
+    int ToPixels(int value) const;
+    RECT ToPixels(const RECT& rc) const;
+    SIZE ToPixels(SIZE size) const;
+    int FromPixels(int pixels) const;
 
     // State.
     virtual bool IsVisible() const { return m_bVisible && m_bInternVisible; }
@@ -201,6 +210,7 @@ protected:
     std::string m_sUserData;
     uintptr_t m_pTag = 0;
     int m_iFont = -1;
+    int m_nCursor = UICURSOR_ARROW;
     DWORD m_dwTextColor = 0;
     DWORD m_dwDisabledTextColor = 0;
     UINT m_uTextStyle = DT_VCENTER | DT_SINGLELINE;

@@ -120,6 +120,7 @@ CEditUI::CEditUI()
     m_uTextStyle = DT_VCENTER | DT_SINGLELINE;
     m_rcTextPadding = {4, 2, 4, 2};
     m_dwEditBkColor = 0xFFFFFFFF;
+    m_nCursor = UICURSOR_IBEAM;
 }
 
 CEditUI::~CEditUI()
@@ -206,15 +207,15 @@ void CEditUI::ShowNativeEditor()
     auto* edit = new CNativeLineEdit(host);
     m_native->edit = edit;
     edit->setFrame(false);
-    const TFontInfo& info = m_pManager->GetFontInfo(m_iFont);
+    const TFontInfo info = m_pManager->GetScaledFontInfo(m_iFont);
     QFont font(QString::fromStdString(info.sFontName));
     font.setPixelSize(std::max(1, info.iSize));
     font.setBold(info.bBold);
     font.setUnderline(info.bUnderline);
     font.setItalic(info.bItalic);
     edit->setFont(font);
-    edit->setTextMargins(m_rcTextPadding.left, m_rcTextPadding.top, m_rcTextPadding.right,
-                         m_rcTextPadding.bottom);
+    RECT padding = ToPixels(m_rcTextPadding);
+    edit->setTextMargins(padding.left, padding.top, padding.right, padding.bottom);
     PlaceNativeEditor();
     SyncNativeEditor();
     edit->setCursorPosition(m_nCaret);
@@ -465,7 +466,7 @@ void CEditUI::PaintText(HDC hDC)
     DWORD color = IsEnabled() ? m_dwTextColor : m_dwDisabledTextColor;
     if (color == 0 && m_pManager)
         color = IsEnabled() ? m_pManager->GetDefaultFontColor() : m_pManager->GetDefaultDisabledColor();
-    RECT rc = DeflateRect(m_rcItem, m_rcTextPadding);
+    RECT rc = DeflateRect(m_rcItem, ToPixels(m_rcTextPadding));
     std::string shown = DisplayText();
     if (!shown.empty())
         CRenderEngine::DrawText(hDC, m_pManager, rc, shown, color, m_iFont, m_uTextStyle & ~DT_END_ELLIPSIS);

@@ -16,6 +16,7 @@ struct SIZE
 {
     int cx = 0;
     int cy = 0;
+    bool operator==(const SIZE&) const = default;
 };
 
 struct RECT

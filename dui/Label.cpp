@@ -29,10 +29,11 @@ void CLabelUI::SetAutoCalcWidth(bool autoCalc)
 
 SIZE CLabelUI::EstimateSize(SIZE available)
 {
-    SIZE sz = m_cxyFixed;
+    SIZE sz = ToPixels(m_cxyFixed);
     if (m_bAutoCalcWidth) {
         SIZE text = CRenderEngine::GetTextSize(m_pManager, GetText(), m_iFont, m_uTextStyle);
-        sz.cx = text.cx + m_rcTextPadding.left + m_rcTextPadding.right;
+        RECT padding = ToPixels(m_rcTextPadding);
+        sz.cx = text.cx + padding.left + padding.right;
     }
     (void)available;
     return sz;

@@ -182,10 +182,10 @@ void* CListLabelElementUI::GetInterface(std::string_view name)
 
 SIZE CListLabelElementUI::EstimateSize(SIZE available)
 {
-    SIZE sz = m_cxyFixed;
+    SIZE sz = ToPixels(m_cxyFixed);
     if (sz.cy == 0 && m_pManager) {
         int font = m_pOwner ? m_pOwner->GetListInfo()->nFont : -1;
-        sz.cy = m_pManager->GetFontInfo(font).iSize + 8;
+        sz.cy = m_pManager->GetScaledFontInfo(font).iSize + ToPixels(8);
     }
     (void)available;
     return sz;
@@ -217,8 +217,8 @@ void CListLabelElementUI::DrawItemText(HDC hDC, const RECT& rcItem)
         color = m_dwTextColor;
     if (color == 0 && m_pManager)
         color = m_pManager->GetDefaultFontColor();
-    CRenderEngine::DrawText(hDC, m_pManager, DeflateRect(rcItem, info->rcTextPadding), GetText(), color,
-                            m_iFont >= 0 ? m_iFont : info->nFont, info->uTextStyle);
+    CRenderEngine::DrawText(hDC, m_pManager, DeflateRect(rcItem, ToPixels(info->rcTextPadding)), GetText(),
+                            color, m_iFont >= 0 ? m_iFont : info->nFont, info->uTextStyle);
 }
 
 } // namespace dui

@@ -55,7 +55,8 @@ void CMenuElementUI::PaintText(HDC hDC)
     if (m_bChecked) {
         // A check mark: a small square in the left margin.
         int cy = (m_rcItem.top + m_rcItem.bottom) / 2;
-        RECT mark{m_rcItem.left + 8, cy - 4, m_rcItem.left + 16, cy + 4};
+        RECT mark{m_rcItem.left + ToPixels(8), cy - ToPixels(4), m_rcItem.left + ToPixels(16),
+                  cy + ToPixels(4)};
         DWORD color =
             m_dwTextColor ? m_dwTextColor : (m_pManager ? m_pManager->GetDefaultFontColor() : 0xFF000000);
         CRenderEngine::DrawColor(hDC, mark, color);
@@ -101,7 +102,8 @@ CControlUI* CMenuWnd::CreateControl(std::string_view className)
 
 void CMenuWnd::InitWindow()
 {
-    // The menu is as wide as its list says and as high as its visible items.
+    // The menu is as wide as its list says and as high as its visible items (layout values; the manager
+    // sizes the window at its scale).
     CControlUI* root = m_pm.GetRoot();
     auto* list = root ? static_cast<CContainerUI*>(root->GetInterface("Container")) : nullptr;
     if (!list)
@@ -116,7 +118,6 @@ void CMenuWnd::InitWindow()
             height += item->GetFixedHeight();
     }
     m_pm.SetInitSize(width, height);
-    ResizeClient(width, height);
 }
 
 void CMenuWnd::Notify(TNotifyUI& msg)

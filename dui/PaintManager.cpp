@@ -30,6 +30,17 @@ std::string WithSlash(std::string_view path)
     return p;
 }
 
+// A window larger than any screen is a broken layout; keep the back buffer sane.
+constexpr int kMaxClient = 16384;
+
+// value * to / from, rounded to the nearest integer (halves away from zero).
+int Rescale(int value, int from, int to)
+{
+    int64_t scaled = static_cast<int64_t>(value) * to;
+    int64_t half = from / 2;
+    return static_cast<int>(scaled >= 0 ? (scaled + half) / from : -((-scaled + half) / from));
+}
+
 CControlUI* CollectControl(CControlUI* control, void* data)
 {
     static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
@@ -62,6 +73,9 @@ CControlUI* FindFromClass(CControlUI* control, void* data)
 
 } // namespace
 
+// The scale new managers start with (SetAllDPI). UI thread only.
+static int g_allDpi = 96;
+
 // Live managers, for the process-wide operations (language reload, scale). UI thread only.
 static std::vector<CPaintManagerUI*>& LiveManagers()
 {
@@ -69,7 +83,7 @@ static std::vector<CPaintManagerUI*>& LiveManagers()
     return managers;
 }
 
-CPaintManagerUI::CPaintManagerUI()
+CPaintManagerUI::CPaintManagerUI() : m_nDPI(g_allDpi)
 {
     m_defaultFont.sFontName = "Sans Serif";
     m_defaultFont.iSize = 12;
@@ -82,9 +96,18 @@ void CPaintManagerUI::ForEachManager(const std::function<void(CPaintManagerUI&)>
         fn(*pm);
 }
 
-void CPaintManagerUI::SetAllDPI(int dpi)
+bool CPaintManagerUI::SetAllDPI(int dpi)
 {
+    if (!IsSupportedDPI(dpi))
+        return false;
+    g_allDpi = dpi;
     ForEachManager([dpi](CPaintManagerUI& pm) { pm.SetDPI(dpi); });
+    return true;
+}
+
+int CPaintManagerUI::GetAllDPI()
+{
+    return g_allDpi;
 }
 
 CPaintManagerUI::~CPaintManagerUI()
@@ -315,18 +338,23 @@ void CPaintManagerUI::SetClientSize(SIZE size)
 
 void CPaintManagerUI::SetInitSize(int cx, int cy)
 {
-    // A window larger than any screen is a broken layout; keep the back buffer sane.
-    m_szInitWindowSize = {std::clamp(cx, 0, 16384), std::clamp(cy, 0, 16384)};
+    m_szInitWindowSize = {std::clamp(cx, 0, kMaxClient), std::clamp(cy, 0, kMaxClient)};
     if (m_pHost)
-        m_pHost->HostResize(m_szInitWindowSize);
+        m_pHost->HostResize(ClientSizeFor(m_szInitWindowSize));
     else
-        m_szClient = m_szInitWindowSize;
+        m_szClient = ClientSizeFor(m_szInitWindowSize);
     NeedUpdate();
+}
+
+SIZE CPaintManagerUI::ClientSizeFor(SIZE layoutSize) const
+{
+    SIZE s = ScaleSize(layoutSize);
+    return {std::clamp(s.cx, 0, kMaxClient), std::clamp(s.cy, 0, kMaxClient)};
 }
 
 bool CPaintManagerUI::IsCaptionPoint(POINT pt) const
 {
-    RECT caption = m_rcCaption;
+    RECT caption = ScaleRect(m_rcCaption);
     SIZE client = GetClientSize();
     if (caption.bottom <= 0)
         return false;
@@ -437,10 +465,45 @@ void CPaintManagerUI::SetHover(CControlUI* control, POINT pt, DWORD timestamp)
         return;
     CControlUI* old = m_pEventHover;
     m_pEventHover = control;
+    HideToolTip();
+    if (old)
+        KillTimer(old, kToolTipTimerId);
     if (old)
         SendEvent(old, UIEVENT_MOUSELEAVE, pt, 0, 0, 0);
     if (m_pEventHover)
         SendEvent(m_pEventHover, UIEVENT_MOUSEENTER, pt, 0, 0, 0);
+    // The enter handler may have removed the control.
+    if (m_pEventHover && !m_pEventHover->GetToolTip().empty())
+        SetTimer(m_pEventHover, kToolTipTimerId, kToolTipDelayMs);
+    UpdateCursor();
+}
+
+void CPaintManagerUI::ShowToolTip(CControlUI* control)
+{
+    if (control != m_pEventHover)
+        return;
+    m_sShownToolTip = control->GetToolTip();
+    if (m_pHost && !m_sShownToolTip.empty())
+        m_pHost->HostShowToolTip(m_sShownToolTip, m_ptLastMousePos);
+}
+
+void CPaintManagerUI::HideToolTip()
+{
+    if (m_sShownToolTip.empty())
+        return;
+    m_sShownToolTip.clear();
+    if (m_pHost)
+        m_pHost->HostShowToolTip({}, m_ptLastMousePos);
+}
+
+void CPaintManagerUI::UpdateCursor()
+{
+    int cursor = m_pEventHover && m_pEventHover->IsEnabled() ? m_pEventHover->GetCursor() : UICURSOR_ARROW;
+    if (cursor == m_nCursor)
+        return;
+    m_nCursor = cursor;
+    if (m_pHost)
+        m_pHost->HostSetCursor(cursor);
 }
 
 bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes)
@@ -477,6 +540,9 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
         m_ptLastMousePos = pt;
+        HideToolTip();
+        if (m_pEventHover)
+            KillTimer(m_pEventHover, kToolTipTimerId);
         CControlUI* control = FindControl(pt);
         if (!control || control->GetManager() != this)
             break;
@@ -769,6 +835,12 @@ int CPaintManagerUI::FireDueTimers()
         if (t.killed || static_cast<int32_t>(now - t.due) < 0)
             continue;
         m_timers[i].due = now + t.elapse;
+        if (t.id == kToolTipTimerId) {
+            m_timers[i].killed = true;
+            ShowToolTip(t.control);
+            ++fired;
+            continue;
+        }
         TEventUI event;
         event.Type = UIEVENT_TIMER;
         event.pSender = t.control;
@@ -913,17 +985,59 @@ void CPaintManagerUI::RemoveAllFonts(bool shared)
     ForEachManager([](CPaintManagerUI& pm) { pm.NeedUpdate(); });
 }
 
-void CPaintManagerUI::SetDPI(int dpi)
+bool CPaintManagerUI::IsSupportedDPI(int dpi)
 {
-    if (dpi <= 0)
-        return;
+    static constexpr int kSupported[] = {48, 72, 96, 120, 144, 168, 192};
+    return std::find(std::begin(kSupported), std::end(kSupported), dpi) != std::end(kSupported);
+}
+
+bool CPaintManagerUI::SetDPI(int dpi)
+{
+    if (!IsSupportedDPI(dpi))
+        return false;
+    if (dpi == m_nDPI)
+        return true;
+    // A window at its layout size keeps it exactly; one the user resized keeps its proportion.
+    SIZE client = GetClientSize();
+    bool atLayoutSize = m_szInitWindowSize.cx > 0 && client == ClientSizeFor(m_szInitWindowSize);
+    int old = m_nDPI;
     m_nDPI = dpi;
+    SIZE resized = atLayoutSize ? ClientSizeFor(m_szInitWindowSize)
+                                : SIZE{std::clamp(Rescale(client.cx, old, dpi), 0, kMaxClient),
+                                       std::clamp(Rescale(client.cy, old, dpi), 0, kMaxClient)};
+    if (m_pHost)
+        m_pHost->HostResize(resized);
+    else
+        m_szClient = resized;
     NeedUpdate();
+    return true;
 }
 
 int CPaintManagerUI::ScaleValue(int value) const
 {
-    return static_cast<int>(static_cast<int64_t>(value) * m_nDPI / 96);
+    return Rescale(value, 96, m_nDPI);
+}
+
+int CPaintManagerUI::UnscaleValue(int pixels) const
+{
+    return Rescale(pixels, m_nDPI, 96);
+}
+
+RECT CPaintManagerUI::ScaleRect(const RECT& rc) const
+{
+    return {ScaleValue(rc.left), ScaleValue(rc.top), ScaleValue(rc.right), ScaleValue(rc.bottom)};
+}
+
+SIZE CPaintManagerUI::ScaleSize(SIZE size) const
+{
+    return {ScaleValue(size.cx), ScaleValue(size.cy)};
+}
+
+TFontInfo CPaintManagerUI::GetScaledFontInfo(int id) const
+{
+    TFontInfo info = GetFontInfo(id);
+    info.iSize = std::max(1, ScaleValue(info.iSize));
+    return info;
 }
 
 } // namespace dui

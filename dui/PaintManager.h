@@ -33,6 +33,10 @@ public:
     // The next control timer falls due in this many milliseconds (kNoTimer: none left).
     virtual void HostScheduleTimers(uint32_t dueInMs) = 0;
     virtual void HostSetCapture(bool capture) = 0;
+    // Shows the tool tip text below the client point; empty text hides it.
+    virtual void HostShowToolTip(const std::string& text, POINT pt) = 0;
+    // The mouse pointer's shape over the window (UICURSOR_*).
+    virtual void HostSetCursor(int cursor) = 0;
 
 protected:
     ~IPaintHost() = default;
@@ -42,6 +46,10 @@ class CPaintManagerUI
 {
 public:
     static constexpr uint32_t kNoTimer = 0xFFFFFFFFu;
+    // How long the pointer rests on a control before its tool tip shows.
+    static constexpr UINT kToolTipDelayMs = 500;
+    // The control timer id the tool tip delay runs on (not delivered to the control).
+    static constexpr UINT kToolTipTimerId = 0xD0170001u;
 
     CPaintManagerUI();
     ~CPaintManagerUI();
@@ -97,6 +105,8 @@ public:
     SIZE GetClientSize() const;
     void SetClientSize(SIZE size);
     SIZE GetInitSize() const { return m_szInitWindowSize; }
+    // The client size for a layout size at the current scale, within what a back buffer can hold.
+    SIZE ClientSizeFor(SIZE layoutSize) const;
     void SetInitSize(int cx, int cy);
     RECT GetCaptionRect() const { return m_rcCaption; }
     void SetCaptionRect(RECT rc) { m_rcCaption = rc; }
@@ -143,6 +153,11 @@ public:
     void ReleaseCapture();
     bool HasCapture() const { return m_bMouseCapture; }
     POINT GetMousePos() const { return m_ptLastMousePos; }
+    // Tool tips: a hovered control's tool tip shows after kToolTipDelayMs on the manager's clock and
+    // hides when the pointer leaves it, leaves the window or presses. The text shown (empty: none).
+    std::string GetShownToolTip() const { return m_sShownToolTip; }
+    // The pointer shape of the hovered control (UICURSOR_ARROW over none).
+    int GetCurrentCursor() const { return m_nCursor; }
     bool SetNextTabControl(bool forward = true);
 
     // Notifications.
@@ -199,14 +214,27 @@ public:
     DWORD GetDefaultDisabledColor() const { return m_dwDefaultDisabledColor; }
     void SetDefaultDisabledColor(DWORD color) { m_dwDefaultDisabledColor = color; }
 
-    // Display scale: 96 = 100 %.
+    // Display scale: 96 = 100 %. Layout values (control sizes, paddings, insets, offsets, the window's
+    // size, caption, size box and corners, font sizes, image dest and corner rectangles) are given and
+    // read back at 96; layout and painting turn them into pixels at the current scale, so control
+    // rectangles (GetPos), the client size and mouse coordinates are pixels. Supported: 48, 72, 96, 120,
+    // 144, 168 and 192; others are refused (false, nothing changes). Changing it resizes the window in
+    // proportion (the layout size when it had that) and lays the tree out again.
+    static bool IsSupportedDPI(int dpi);
     int GetDPI() const { return m_nDPI; }
-    void SetDPI(int dpi);
+    bool SetDPI(int dpi);
+    // A layout value in pixels at the current scale (rounded), and back.
     int ScaleValue(int value) const;
-    // Every live manager of the process takes the scale.
-    static void SetAllDPI(int dpi);
+    int UnscaleValue(int pixels) const;
+    RECT ScaleRect(const RECT& rc) const;
+    SIZE ScaleSize(SIZE size) const;
+    // Every live manager of the process takes the scale, and managers created later start with it.
+    static bool SetAllDPI(int dpi);
+    static int GetAllDPI();
     // Lays the tree out again and repaints at the current scale (sizes, fonts and images follow it).
     void ResetDPIAssets() { NeedUpdate(); }
+    // The font of the table as drawn at the current scale.
+    TFontInfo GetScaledFontInfo(int id) const;
 
     // Calls fn for every live manager of the process (UI thread).
     static void ForEachManager(const std::function<void(CPaintManagerUI&)>& fn);
@@ -222,6 +250,9 @@ private:
     };
     void ScheduleTimers();
     void SetHover(CControlUI* control, POINT pt, DWORD timestamp);
+    void ShowToolTip(CControlUI* control);
+    void HideToolTip();
+    void UpdateCursor();
     void SendEvent(CControlUI* control, int type, POINT pt, WPARAM wParam, LPARAM lParam, uint16_t keyState,
                    char32_t key = 0);
 
@@ -245,7 +276,7 @@ private:
     SIZE m_szRoundCorner;
     RECT m_rcCaption;
     RECT m_rcSizeBox;
-    int m_nDPI = 96;
+    int m_nDPI;
 
     std::vector<CControlUI*> m_delayedCleanup;
     std::vector<INotifyUI*> m_notifiers;
@@ -253,6 +284,8 @@ private:
     std::vector<IMessageFilterUI*> m_messageFilters;
     std::multimap<std::string, CControlUI*, std::less<>> m_nameMap;
     std::vector<Timer> m_timers;
+    std::string m_sShownToolTip;
+    int m_nCursor = UICURSOR_ARROW;
     bool m_manualClock = false;
     uint32_t m_manualNow = 0;
     std::map<std::string, std::vector<CControlUI*>, std::less<>> m_optionGroups;

@@ -207,14 +207,14 @@ void CRenderEngine::DrawText(HDC hDC, CPaintManagerUI* manager, const RECT& rc, 
     if (!hDC || text.empty())
         return;
     static const TFontInfo kFallback{"Sans Serif", 12};
-    hDC->DrawText(rc, text, color, manager ? manager->GetFontInfo(font) : kFallback, style);
+    hDC->DrawText(rc, text, color, manager ? manager->GetScaledFontInfo(font) : kFallback, style);
 }
 
 SIZE CRenderEngine::GetTextSize(CPaintManagerUI* manager, std::string_view text, int font, UINT style,
                                 int width)
 {
     static const TFontInfo kFallback{"Sans Serif", 12};
-    return MeasureText(text, manager ? manager->GetFontInfo(font) : kFallback, style, width);
+    return MeasureText(text, manager ? manager->GetScaledFontInfo(font) : kFallback, style, width);
 }
 
 bool CRenderEngine::DrawImageString(HDC hDC, CPaintManagerUI* manager, const RECT& rcItem,
@@ -227,10 +227,15 @@ bool CRenderEngine::DrawImageString(HDC hDC, CPaintManagerUI* manager, const REC
                                     const RECT& rcPaint, std::string_view image, std::string_view modify,
                                     DWORD colorRef, int bright, bool on)
 {
-    (void)manager;
     TDrawInfo info;
     if (!ParseDrawInfo(image, info))
         return false;
+    // The description's rectangles inside the control are layout values; a modification comes from
+    // the control's own layout, in pixels already.
+    if (manager) {
+        info.rcDest = manager->ScaleRect(info.rcDest);
+        info.rcCorner = manager->ScaleRect(info.rcCorner);
+    }
     if (!modify.empty())
         ParsePairs(modify, info);
     const TImageInfo* loaded = GetImage(info.sImageName, info.dwMask, info.bHSL);

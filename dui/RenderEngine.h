@@ -7,7 +7,8 @@
 //                 restype='PNG'" names the image as a resource of the skin).
 //
 // dest is an offset rectangle inside the control (clipped to it); source a part of the image (all zero =
-// the whole image); corner the margins kept unscaled in a nine-grid stretch; hole skips the middle part.
+// the whole image); corner the margins kept unstretched in a nine-grid stretch; hole skips the middle
+// part. dest and corner are layout values: drawn at the window's scale (source is in image pixels).
 // Decoded images are cached by file and mask.
 
 #include "dui/Painter.h"

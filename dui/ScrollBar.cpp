@@ -52,8 +52,8 @@ RECT CScrollBarUI::GetThumbRect() const
     int length = m_bHorizontal ? m_rcItem.Width() : m_rcItem.Height();
     if (length <= 0)
         return {};
-    int thumb =
-        std::max(kMinThumb, static_cast<int>(static_cast<int64_t>(length) * length / (length + m_nRange)));
+    int thumb = std::max(ToPixels(kMinThumb),
+                         static_cast<int>(static_cast<int64_t>(length) * length / (length + m_nRange)));
     thumb = std::min(thumb, length);
     int offset =
         m_nRange > 0 ? static_cast<int>(static_cast<int64_t>(length - thumb) * m_nScrollPos / m_nRange) : 0;
@@ -185,7 +185,7 @@ void CScrollBarUI::PaintStatusImage(HDC hDC)
         if (DrawImage(hDC, m_sThumbImage, modify))
             return;
     }
-    CRenderEngine::FillRoundRect(hDC, thumb, 4, 4,
+    CRenderEngine::FillRoundRect(hDC, thumb, ToPixels(4), ToPixels(4),
                                  (m_uThumbState & (UISTATE_HOT | UISTATE_PUSHED)) ? m_dwThumbHotColor
                                                                                   : m_dwThumbColor);
 }

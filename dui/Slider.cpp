@@ -43,31 +43,33 @@ void CSliderUI::SetThumbSize(SIZE size)
 
 RECT CSliderUI::GetThumbRect() const
 {
+    const SIZE thumb = ToPixels(m_szThumb);
     int span = std::max(1, m_nMax - m_nMin);
     if (m_bHorizontal) {
-        int travel = m_rcItem.Width() - m_szThumb.cx;
+        int travel = m_rcItem.Width() - thumb.cx;
         int left =
             m_rcItem.left + static_cast<int>(static_cast<int64_t>(travel) * (m_nValue - m_nMin) / span);
-        int top = (m_rcItem.top + m_rcItem.bottom - m_szThumb.cy) / 2;
-        return {left, top, left + m_szThumb.cx, top + m_szThumb.cy};
+        int top = (m_rcItem.top + m_rcItem.bottom - thumb.cy) / 2;
+        return {left, top, left + thumb.cx, top + thumb.cy};
     }
-    int travel = m_rcItem.Height() - m_szThumb.cy;
-    int top = m_rcItem.bottom - m_szThumb.cy -
+    int travel = m_rcItem.Height() - thumb.cy;
+    int top = m_rcItem.bottom - thumb.cy -
               static_cast<int>(static_cast<int64_t>(travel) * (m_nValue - m_nMin) / span);
-    int left = (m_rcItem.left + m_rcItem.right - m_szThumb.cx) / 2;
-    return {left, top, left + m_szThumb.cx, top + m_szThumb.cy};
+    int left = (m_rcItem.left + m_rcItem.right - thumb.cx) / 2;
+    return {left, top, left + thumb.cx, top + thumb.cy};
 }
 
 int CSliderUI::ValueAt(POINT pt) const
 {
+    const SIZE thumb = ToPixels(m_szThumb);
     int span = m_nMax - m_nMin;
     if (m_bHorizontal) {
-        int travel = std::max(1, m_rcItem.Width() - m_szThumb.cx);
-        int offset = std::clamp(pt.x - m_rcItem.left - m_szThumb.cx / 2, 0, travel);
+        int travel = std::max(1, m_rcItem.Width() - thumb.cx);
+        int offset = std::clamp(pt.x - m_rcItem.left - thumb.cx / 2, 0, travel);
         return m_nMin + static_cast<int>((static_cast<int64_t>(offset) * span + travel / 2) / travel);
     }
-    int travel = std::max(1, m_rcItem.Height() - m_szThumb.cy);
-    int offset = std::clamp(m_rcItem.bottom - pt.y - m_szThumb.cy / 2, 0, travel);
+    int travel = std::max(1, m_rcItem.Height() - thumb.cy);
+    int offset = std::clamp(m_rcItem.bottom - pt.y - thumb.cy / 2, 0, travel);
     return m_nMin + static_cast<int>((static_cast<int64_t>(offset) * span + travel / 2) / travel);
 }
 

@@ -100,13 +100,14 @@ void CTabLayoutUI::SetPos(RECT rc, bool needInvalidate)
             SetFloatPos(i);
             continue;
         }
-        RECT pad = item->GetPadding();
-        RECT rcCtrl = DeflateRect(client, pad);
+        RECT rcCtrl = DeflateRect(client, ToPixels(item->GetPadding()));
         SIZE sz = item->EstimateSize({client.Width(), client.Height()});
         if (sz.cx > 0)
-            rcCtrl.right = rcCtrl.left + Clamp(sz.cx, item->GetMinWidth(), item->GetMaxWidth());
+            rcCtrl.right =
+                rcCtrl.left + Clamp(sz.cx, ToPixels(item->GetMinWidth()), ToPixels(item->GetMaxWidth()));
         if (sz.cy > 0)
-            rcCtrl.bottom = rcCtrl.top + Clamp(sz.cy, item->GetMinHeight(), item->GetMaxHeight());
+            rcCtrl.bottom =
+                rcCtrl.top + Clamp(sz.cy, ToPixels(item->GetMinHeight()), ToPixels(item->GetMaxHeight()));
         item->SetPos(rcCtrl, false);
     }
 }

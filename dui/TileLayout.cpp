@@ -31,10 +31,12 @@ void CTileLayoutUI::SetItemSize(SIZE size)
 
 int CTileLayoutUI::Layout(RECT rc)
 {
+    const int childPadding = ToPixels(m_iChildPadding);
+    const SIZE itemSize = ToPixels(m_szItem);
     int columns = m_nColumns;
-    if (m_szItem.cx > 0)
-        columns = std::max(1, (rc.Width() + m_iChildPadding) / (m_szItem.cx + m_iChildPadding));
-    int cellWidth = m_szItem.cx > 0 ? m_szItem.cx : (rc.Width() - (columns - 1) * m_iChildPadding) / columns;
+    if (itemSize.cx > 0)
+        columns = std::max(1, (rc.Width() + childPadding) / (itemSize.cx + childPadding));
+    int cellWidth = itemSize.cx > 0 ? itemSize.cx : (rc.Width() - (columns - 1) * childPadding) / columns;
     SIZE scroll = GetScrollPos();
     int top = rc.top - scroll.cy;
     int rowHeight = 0;
@@ -48,24 +50,24 @@ int CTileLayoutUI::Layout(RECT rc)
             SetFloatPos(i);
             continue;
         }
-        RECT pad = item->GetPadding();
+        RECT pad = ToPixels(item->GetPadding());
         SIZE sz = item->EstimateSize({cellWidth, rc.Height()});
-        int cy = m_szItem.cy > 0 ? m_szItem.cy : sz.cy;
-        cy = Clamp(cy, item->GetMinHeight(), item->GetMaxHeight());
-        int left = rc.left + column * (cellWidth + m_iChildPadding);
+        int cy = itemSize.cy > 0 ? itemSize.cy : sz.cy;
+        cy = Clamp(cy, ToPixels(item->GetMinHeight()), ToPixels(item->GetMaxHeight()));
+        int left = rc.left + column * (cellWidth + childPadding);
         item->SetPos({left + pad.left, top + pad.top, left + cellWidth - pad.right, top + pad.top + cy},
                      false);
         rowHeight = std::max(rowHeight, cy + pad.top + pad.bottom);
         if (++column == columns) {
             column = 0;
-            top += rowHeight + m_iChildPadding;
-            needed += rowHeight + m_iChildPadding;
+            top += rowHeight + childPadding;
+            needed += rowHeight + childPadding;
             rowHeight = 0;
         }
     }
     needed += rowHeight;
     if (column == 0 && needed > 0)
-        needed -= m_iChildPadding;
+        needed -= childPadding;
     return needed;
 }
 
@@ -74,7 +76,7 @@ void CTileLayoutUI::SetPos(RECT rc, bool needInvalidate)
     CControlUI::SetPos(rc, needInvalidate);
     for (int pass = 0; pass < 2; ++pass) {
         int needed = Layout(ClientRect());
-        if (!ProcessScrollBar(DeflateRect(m_rcItem, m_rcInset), 0, needed))
+        if (!ProcessScrollBar(DeflateRect(m_rcItem, ToPixels(m_rcInset)), 0, needed))
             break;
     }
 }

@@ -27,6 +27,27 @@ bool ParseBool(std::string_view text)
     return EqualsNoCase(text, "true");
 }
 
+bool ParseCursor(std::string_view name, int& cursor)
+{
+    static const struct
+    {
+        const char* name;
+        int cursor;
+    } kCursors[] = {{"arrow", UICURSOR_ARROW},       {"hand", UICURSOR_HAND},
+                    {"ibeam", UICURSOR_IBEAM},       {"sizewe", UICURSOR_SIZEWE},
+                    {"sizens", UICURSOR_SIZENS},     {"sizenwse", UICURSOR_SIZENWSE},
+                    {"sizenesw", UICURSOR_SIZENESW}, {"sizeall", UICURSOR_SIZEALL},
+                    {"wait", UICURSOR_WAIT},         {"no", UICURSOR_NO}};
+    for (const auto& c : kCursors) {
+        if (EqualsNoCase(name, c.name)) {
+            cursor = c.cursor;
+            return true;
+        }
+    }
+    cursor = UICURSOR_ARROW;
+    return false;
+}
+
 std::string ToLower(std::string_view text)
 {
     std::string out(text);

@@ -101,6 +101,24 @@ inline constexpr UINT UISTATE_FOCUSED = 0x01, UISTATE_SELECTED = 0x02, UISTATE_D
 // Control flags (GetControlFlags).
 inline constexpr UINT UIFLAG_TABSTOP = 0x01, UIFLAG_SETCURSOR = 0x02, UIFLAG_WANTRETURN = 0x04;
 
+// Mouse pointer shapes a control asks for while hovered (attribute cursor: arrow, hand, ibeam, sizewe,
+// sizens, sizenwse, sizenesw, sizeall, wait, no).
+enum UICursor : int
+{
+    UICURSOR_ARROW = 0,
+    UICURSOR_HAND,
+    UICURSOR_IBEAM,
+    UICURSOR_SIZEWE,
+    UICURSOR_SIZENS,
+    UICURSOR_SIZENWSE,
+    UICURSOR_SIZENESW,
+    UICURSOR_SIZEALL,
+    UICURSOR_WAIT,
+    UICURSOR_NO,
+};
+// The shape of a cursor attribute value; false (and arrow) when the name is unknown.
+bool ParseCursor(std::string_view name, int& cursor);
+
 // FindControl flags.
 inline constexpr UINT UIFIND_ALL = 0x0, UIFIND_VISIBLE = 0x1, UIFIND_ENABLED = 0x2, UIFIND_HITTEST = 0x4,
                       UIFIND_UPDATETEST = 0x8, UIFIND_TOP_FIRST = 0x10, UIFIND_ME_FIRST = 0x8000;

@@ -30,9 +30,10 @@ void CVerticalLayoutUI::SetPos(RECT rc, bool needInvalidate)
 RECT CVerticalLayoutUI::GetThumbRect(bool useNew) const
 {
     const RECT& r = ((m_uButtonState & UISTATE_CAPTURED) && useNew) ? m_rcNewPos : m_rcItem;
-    if (m_iSepHeight >= 0)
-        return {r.left, std::max(r.bottom - m_iSepHeight, r.top), r.right, r.bottom};
-    return {r.left, r.top, r.right, std::min(r.top - m_iSepHeight, r.bottom)};
+    int sep = ToPixels(m_iSepHeight);
+    if (sep >= 0)
+        return {r.left, std::max(r.bottom - sep, r.top), r.right, r.bottom};
+    return {r.left, r.top, r.right, std::min(r.top - sep, r.bottom)};
 }
 
 void CVerticalLayoutUI::DoEvent(TEventUI& event)
@@ -47,7 +48,7 @@ void CVerticalLayoutUI::DoEvent(TEventUI& event)
         if (event.Type == UIEVENT_BUTTONUP && (m_uButtonState & UISTATE_CAPTURED)) {
             m_uButtonState &= ~UISTATE_CAPTURED;
             m_rcItem = m_rcNewPos;
-            SetFixedHeight(m_rcNewPos.Height());
+            SetFixedHeight(FromPixels(m_rcNewPos.Height()));
             NeedParentUpdate();
             return;
         }
@@ -55,12 +56,13 @@ void CVerticalLayoutUI::DoEvent(TEventUI& event)
             int dy = event.ptMouse.y - m_ptLastMouse.y;
             m_ptLastMouse = event.ptMouse;
             if (m_iSepHeight >= 0)
-                m_rcNewPos.bottom = std::max(m_rcNewPos.top + GetMinHeight(), m_rcNewPos.bottom + dy);
+                m_rcNewPos.bottom =
+                    std::max(m_rcNewPos.top + ToPixels(GetMinHeight()), m_rcNewPos.bottom + dy);
             else
-                m_rcNewPos.top = std::min(m_rcNewPos.bottom - GetMinHeight(), m_rcNewPos.top + dy);
+                m_rcNewPos.top = std::min(m_rcNewPos.bottom - ToPixels(GetMinHeight()), m_rcNewPos.top + dy);
             if (m_bImmMode) {
                 m_rcItem = m_rcNewPos;
-                SetFixedHeight(m_rcNewPos.Height());
+                SetFixedHeight(FromPixels(m_rcNewPos.Height()));
                 NeedParentUpdate();
             } else if (m_pManager) {
                 m_pManager->Invalidate();

@@ -1,6 +1,7 @@
 #include "dui/WindowImplBase.h"
 
 #include "dui/Control.h"
+#include "dui/WindowMessages.h"
 #include "platform/DebugOutput.h"
 
 namespace dui {
@@ -63,6 +64,10 @@ LRESULT WindowImplBase::HandleCustomMessage(UINT, WPARAM, LPARAM, bool& handled)
 
 LRESULT WindowImplBase::OnCreate()
 {
+    // A window above another (pop-ups, dialogs) takes its scale.
+    CWindowWnd* owner = WindowFromHandle(GetOwnerHWND());
+    if (CPaintManagerUI* ownerPm = owner ? owner->GetPaintManager() : nullptr)
+        m_pm.SetDPI(ownerPm->GetDPI());
     m_pm.Init(GetHWND(), GetWindowClassName());
     m_pm.AddNotifier(this);
     m_pm.AddMessageFilter(this);

@@ -26,6 +26,9 @@ CWindowWnd* WindowFromHandle(HWND hWnd);
 void PostQuitMessage(int code = 0);
 // True on the thread that runs the message loop.
 bool IsUiThread();
+// The mouse pointer's position on the screen (for pop-ups that open at it); false (and 0,0) without a
+// host application.
+bool GetCursorPos(POINT& pt);
 
 // The host application: creates it (once) from the program's arguments; MessageLoop runs it.
 void InitApplication(int& argc, char** argv);

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QEventLoop>
 #include <QIcon>
 #include <QImage>
@@ -17,6 +18,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <QWidget>
 #include <QWindow>
@@ -143,6 +145,26 @@ public:
             m_controlTimer.start(static_cast<int>(std::min<uint32_t>(dueInMs, 0x7FFFFFFF)));
     }
     void HostSetCapture(bool) override {}
+    void HostShowToolTip(const std::string& text, POINT pt) override
+    {
+        if (text.empty()) {
+            QToolTip::hideText();
+            return;
+        }
+        // Below the pointer, as tool tips usually sit.
+        QToolTip::showText(mapToGlobal(QPoint(pt.x, pt.y + 20)), QString::fromStdString(text), this);
+    }
+    void HostSetCursor(int cursor) override
+    {
+        static const std::map<int, Qt::CursorShape> kShapes = {
+            {UICURSOR_ARROW, Qt::ArrowCursor},        {UICURSOR_HAND, Qt::PointingHandCursor},
+            {UICURSOR_IBEAM, Qt::IBeamCursor},        {UICURSOR_SIZEWE, Qt::SizeHorCursor},
+            {UICURSOR_SIZENS, Qt::SizeVerCursor},     {UICURSOR_SIZENWSE, Qt::SizeFDiagCursor},
+            {UICURSOR_SIZENESW, Qt::SizeBDiagCursor}, {UICURSOR_SIZEALL, Qt::SizeAllCursor},
+            {UICURSOR_WAIT, Qt::WaitCursor},          {UICURSOR_NO, Qt::ForbiddenCursor}};
+        auto it = kShapes.find(cursor);
+        setCursor(it == kShapes.end() ? Qt::ArrowCursor : it->second);
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -266,6 +288,7 @@ struct ModalRun
 struct CWindowWnd::Impl
 {
     CHostWidget* widget = nullptr;
+    HWND owner = nullptr;
     DWORD style = 0;
     UINT closeResult = 0;
     ModalRun* modal = nullptr;
@@ -304,6 +327,7 @@ HWND CWindowWnd::Create(HWND parent, std::string_view title, DWORD style, DWORD 
     QWidget* parentWidget = parentWnd ? parentWnd->m_impl->widget : nullptr;
     m_impl->widget = new CHostWidget(this, parentWidget, flags);
     m_impl->style = style;
+    m_impl->owner = parentWnd ? parent : nullptr;
     m_impl->widget->setWindowTitle(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
     m_impl->widget->move(x, y);
     if (cx > 0 && cy > 0)
@@ -311,7 +335,7 @@ HWND CWindowWnd::Create(HWND parent, std::string_view title, DWORD style, DWORD 
     m_hWnd = detail::RegisterWindowHandle(this);
     HandleMessage(WM_CREATE, 0, 0);
     if (CPaintManagerUI* pm = GetPaintManager()) {
-        SIZE init = pm->GetInitSize();
+        SIZE init = pm->ClientSizeFor(pm->GetInitSize());
         if ((cx <= 0 || cy <= 0) && init.cx > 0 && init.cy > 0)
             m_impl->widget->resize(init.cx, init.cy);
     }
@@ -333,6 +357,11 @@ void CWindowWnd::ShowWindow(bool show, bool takeFocus)
         m_impl->widget->activateWindow();
         m_impl->widget->setFocus();
     }
+}
+
+HWND CWindowWnd::GetOwnerHWND() const
+{
+    return m_impl->owner;
 }
 
 bool CWindowWnd::IsWindowVisible() const
@@ -542,6 +571,16 @@ LRESULT CWindowWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     default:
         return 0;
     }
+}
+
+bool GetCursorPos(POINT& pt)
+{
+    pt = {};
+    if (!QCoreApplication::instance())
+        return false;
+    QPoint p = QCursor::pos();
+    pt = {p.x(), p.y()};
+    return true;
 }
 
 QWidget* NativeHostWidget(const CPaintManagerUI* manager)

@@ -38,6 +38,8 @@ public:
     CWindowWnd& operator=(const CWindowWnd&) = delete;
 
     HWND GetHWND() const { return m_hWnd; }
+    // The window this one was created above (nullptr: none).
+    HWND GetOwnerHWND() const;
     operator HWND() const { return m_hWnd; }
 
     // Creates the native window (parent: a window to stay above, or nullptr). A zero size takes the
