@@ -77,6 +77,7 @@ void CDevicePages::OnDeviceArrived(int slot)
     else
         AttachCommandInterface(slot);
     platform::DebugOutput(family->addedLine);
+    UpdateNoDeviceLink();
     RefreshWindowState();
 }
 
@@ -93,6 +94,7 @@ void CDevicePages::OnDeviceRemoved(int slot)
     else
         DetachCommandInterface(slot);
     platform::DebugOutput(family->removedLine);
+    UpdateNoDeviceLink();
     RefreshWindowState();
 }
 
