@@ -232,17 +232,22 @@ TEST_F(SkinFilesTest, DevicePagesHaveTheStructureThePageBindsTo)
     const std::regex indexed("^(key|light)_([0-9]+)$");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        dui::testing::CUiTestHarness h({1000, 460});
+        dui::testing::CUiTestHarness h({1000, 462});
         CStandInCallback cb(&h.Manager());
         CControlUI* page = Build(h, c.file, cb);
         ASSERT_NE(page, nullptr);
         auto* pageItems = static_cast<IContainerUI*>(page->GetInterface("IContainer"));
         ASSERT_NE(pageItems, nullptr);
-        IContainerUI* panel = nullptr;
-        for (int i = 0; i < pageItems->GetCount() && !panel; ++i)
+        CControlUI* panelControl = nullptr;
+        for (int i = 0; i < pageItems->GetCount() && !panelControl; ++i)
             if (Lower(pageItems->GetItemAt(i)->GetName()).ends_with("_device_key_light"))
-                panel = static_cast<IContainerUI*>(pageItems->GetItemAt(i)->GetInterface("IContainer"));
-        ASSERT_NE(panel, nullptr) << "key panel is not a direct child of the page";
+                panelControl = pageItems->GetItemAt(i);
+        ASSERT_NE(panelControl, nullptr) << "key panel is not a direct child of the page";
+        auto* panel = static_cast<IContainerUI*>(panelControl->GetInterface("IContainer"));
+        ASSERT_NE(panel, nullptr);
+        // The page fills the page area of the main window; the buttons float and must stay on the panel.
+        h.Layout();
+        const RECT panelRect = panelControl->GetPos();
         int buttons = 0;
         for (int i = 0; i < panel->GetCount(); ++i) {
             CControlUI* item = panel->GetItemAt(i);
@@ -252,6 +257,10 @@ TEST_F(SkinFilesTest, DevicePagesHaveTheStructureThePageBindsTo)
             const std::string name = item->GetName();
             ASSERT_TRUE(std::regex_match(name, m, indexed)) << name;
             EXPECT_LT(std::stoi(m[2]), m[1] == "key" ? c.keys : c.leds) << name;
+            const RECT r = item->GetPos();
+            EXPECT_TRUE(r.left >= panelRect.left && r.top >= panelRect.top && r.right <= panelRect.right &&
+                        r.bottom <= panelRect.bottom)
+                << name << " lies outside the key panel";
             ++buttons;
         }
         EXPECT_GT(buttons, 0);
@@ -347,11 +356,21 @@ TEST_F(SkinFilesTest, MainWindowRenders)
     auto* pageTab = static_cast<CTabLayoutUI*>(h.Find("device_switch")->GetInterface("TabLayout"));
     ASSERT_TRUE(powerTab->Add(power));
     ASSERT_TRUE(pageTab->Add(page));
-    powerTab->SelectItem(1);
     pageTab->SelectItem(1);
+    powerTab->SelectItem(1);
     h.Find("No_device_Link")->SetVisible(false);
     h.Find("setting_progress")->SetVisible(true);
-    ASSERT_TRUE(h.RenderPng((out / "skin-main-keyboard.png").string()));
+    for (const char* other : {"mousedevice", "mousepaddevice", "hs6533device"}) {
+        CControlUI* more =
+            CDialogBuilder().Create(std::string("XML\\DeviceXml\\") + other + ".xml", {}, &cb, &h.Manager());
+        ASSERT_NE(more, nullptr) << other;
+        ASSERT_TRUE(pageTab->Add(more));
+    }
+    const char* const shots[] = {"keyboard", "mouse", "mousepad", "headset"};
+    for (int i = 0; i < 4; ++i) {
+        pageTab->SelectItem(i + 1);
+        ASSERT_TRUE(h.RenderPng((out / (std::string("skin-main-") + shots[i] + ".png")).string()));
+    }
     const RECT tile = h.Find("device_select")->GetPos();
     EXPECT_EQ(tile.right - tile.left, 120);
     EXPECT_EQ(tile.bottom - tile.top, 72);

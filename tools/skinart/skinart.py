@@ -337,7 +337,7 @@ def scaled(shape, kx, ky, dx, dy):
 BIG = [
     ("mouse.png", (180, 290), lambda: mouse()[0], (6.6, 6.6), (-47 * 6.6 + 7, -5 * 6.6 + 6)),
     ("mousepad.png", (380, 210), soft_pad, (4.0, 6.6), (-14 * 4.0 + 6, -12 * 6.6 + 6)),
-    ("headset.png", (260, 240), headset, (5.8, 5.8), (-39 * 5.8 + 8, -7 * 5.8 + 2)),
+    ("headset.png", (260, 240), headset, (4.8, 4.8), (-35 * 4.8 + 10, -7 * 4.8 + 14)),
 ]
 BODY = (0x2A, 0x2F, 0x3A)
 
