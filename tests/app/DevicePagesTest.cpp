@@ -638,4 +638,275 @@ TEST_F(DevicePagesTest, OutOfRangeSlotsAreIgnored)
     EXPECT_EQ(refreshes_, 0);
 }
 
+// Cable and receiver ---------------------------------------------------------------------------------
+
+TEST_F(DevicePagesTest, KeyboardMovesBetweenReceiverAndCableKeepingOneTileAndOnePage)
+{
+    // On its receiver: the tile appears once the attach timer finds the device online there.
+    ASSERT_TRUE(sim_->AddDevice("keyboard-receiver"));
+    Cycle();
+    CDeviceLink& link = Keyboard()->CommandLink();
+    ASSERT_TRUE(link.IsOpen());
+    EXPECT_TRUE(link.IsWireless());
+    EXPECT_EQ(link.GetChunkSize(), 24);
+    EXPECT_TRUE(link.LinkB().IsOpen());
+    EXPECT_FALSE(KeyboardTile()->IsShown());
+    harness_.AdvanceTimers(CDeviceOptionUI::kAttachDelayMs);
+    ASSERT_FALSE(owner_.wirelessLinks.empty());
+    EXPECT_EQ(owner_.wirelessLinks.back(), std::make_pair(Keyboard()->GetDeviceIndex(), 1));
+    EXPECT_TRUE(KeyboardTile()->IsShown());
+    EXPECT_TRUE(KeyboardTile()->IsSelected());
+    EXPECT_EQ(Keyboard()->attached, 1);
+
+    struct Step
+    {
+        devsim::LinkChoice to;
+        bool wireless;
+        int chunk;
+    };
+    const Step steps[] = {
+        {devsim::LinkChoice::Cable, false, 56},
+        {devsim::LinkChoice::Receiver, true, 24},
+        {devsim::LinkChoice::Cable, false, 56},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.chunk);
+        ASSERT_TRUE(sim_->SwitchLink("keyboard", step.to));
+        Cycle();
+        harness_.AdvanceTimers(CDeviceOptionUI::kAttachDelayMs);
+        EXPECT_EQ(pages_->Keyboards().size(), 1u);
+        EXPECT_EQ(pages_->Tiles().size(), 2u);
+        EXPECT_EQ(ShownTiles(), 1);
+        EXPECT_TRUE(KeyboardTile()->IsShown());
+        EXPECT_TRUE(link.IsOpen());
+        EXPECT_EQ(link.IsWireless(), step.wireless);
+        EXPECT_EQ(link.GetChunkSize(), step.chunk);
+        EXPECT_EQ(link.LinkA().IsOpen(), !step.wireless);
+        EXPECT_EQ(link.LinkB().IsOpen(), step.wireless);
+        // The device keeps the record of its wired row.
+        EXPECT_TRUE(CDeviceSlotList::RecordsMatch(Keyboard()->GetDeviceRecord(),
+                                                  SupportedDeviceTable()[kKeyboardRow]));
+    }
+    // The commands reach the device over the link in use.
+    EXPECT_TRUE(link.QueryWirelessOnline());
+
+    // The cable goes with the receiver already gone: the keyboard is gone.
+    ASSERT_TRUE(sim_->Unplug("keyboard-receiver"));
+    Cycle();
+    EXPECT_TRUE(KeyboardTile()->IsShown());
+    ASSERT_TRUE(sim_->Unplug("keyboard"));
+    Cycle();
+    EXPECT_FALSE(KeyboardTile()->IsShown());
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_TRUE(NoDeviceShown());
+}
+
+TEST_F(DevicePagesTest, SwitchToTheReceiverAsksABatteryDeviceWhetherItIsOnline)
+{
+    struct Case
+    {
+        const char* name;
+        bool online;
+        int failedLines;
+    };
+    // The mouse receiver's interface also fits the keyboard receiver's row, which comes first in the
+    // table; that slot is taken so the receiver lands in its own row.
+    SupportedDeviceEntry filler = SupportedDeviceTable()[kKeyboardReceiverRow];
+    filler.path = "filler";
+    int index = -1;
+    ASSERT_TRUE(pages_->Slots().ClaimSlot(filler, index));
+    for (const Case c :
+         {Case{"online", true, 0}, Case{"offline", false, CDevicePages::kOnlineQueryTries - 1}}) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(PlugIn("mouse"));
+        Arrive(kMouseRow, PathWith(kMouseCommand));
+        ASSERT_TRUE(Mouse()->CommandLink().IsOpen());
+        ASSERT_FALSE(Mouse()->IsWireless());
+        // The receiver comes while the mouse is on its cable: nothing changes.
+        ASSERT_TRUE(PlugIn("mouse-receiver"));
+        Arrive(kMouseReceiverRow, PathWith(kReceiverCommand));
+        ASSERT_FALSE(Mouse()->IsWireless());
+        ASSERT_TRUE(sim_->SetOnline("mouse-receiver", c.online));
+        const int refreshes = Mouse()->batteryRefreshes;
+
+        platform::DebugCapture capture;
+        ASSERT_TRUE(sim_->Unplug("mouse"));
+        Remove(kMouseRow);
+        EXPECT_TRUE(Mouse()->IsWireless());
+        EXPECT_EQ(Mouse()->CommandLink().GetChunkSize(), 24);
+        EXPECT_TRUE(MouseTile()->IsShown());
+        int failed = 0;
+        for (const std::string& piece : capture.Pieces())
+            failed += piece == "获取2.4G模式失败" ? 1 : 0;
+        EXPECT_EQ(failed, c.failedLines);
+        EXPECT_TRUE(capture.Contains("获取2"));
+        EXPECT_TRUE(capture.Contains("鼠标设备丢失"));
+        EXPECT_EQ(Mouse()->batteryRefreshes, refreshes + 1);
+
+        ASSERT_TRUE(sim_->Unplug("mouse-receiver"));
+        Remove(kMouseReceiverRow);
+        EXPECT_FALSE(MouseTile()->IsShown());
+        EXPECT_FALSE(Mouse()->CommandLink().IsOpen());
+    }
+}
+
+TEST_F(DevicePagesTest, ASecondIdenticalKeyboardIsIgnoredUntilTheFirstGoes)
+{
+    ASSERT_TRUE(sim_->AddDevice("keyboard"));
+    Cycle();
+    const std::string first = PathWith(kKeyboardCommand);
+    ASSERT_TRUE(Keyboard()->CommandLink().IsOpen());
+
+    // A second product with the same ids, served beside the simulator's.
+    devsim::CHidSocketServer server;
+    ASSERT_TRUE(server.Start());
+    devsim::HidInterfaceInfo info;
+    info.vendorId = 0x320F;
+    info.productId = 0x5055;
+    info.interfaceNumber = 1;
+    info.descriptor = devsim::DescriptorBytes(devsim::DescriptorKind::CommandInterface);
+    const int second =
+        server.AddInterface(folder_ + "/hid/keyboard2-mi01.hid", info, [](int, uint8_t, auto) {});
+    ASSERT_GE(second, 0);
+    platform::DebugCapture capture;
+    Cycle();
+    EXPECT_FALSE(capture.Contains("添加一个键盘设备"));
+    EXPECT_EQ(pages_->Keyboards().size(), 1u);
+    EXPECT_EQ(pages_->Tiles().size(), 2u);
+    EXPECT_EQ(pages_->Slots().Slot(kKeyboardRow).path, first);
+
+    // The first goes: the second takes its slot, page and tile.
+    ASSERT_TRUE(sim_->Unplug("keyboard"));
+    Cycle();
+    Cycle();
+    EXPECT_TRUE(capture.Contains("删除一个键盘设备"));
+    EXPECT_TRUE(capture.Contains("添加一个键盘设备"));
+    EXPECT_NE(pages_->Slots().Slot(kKeyboardRow).path, first);
+    EXPECT_NE(pages_->Slots().Slot(kKeyboardRow).path.find("keyboard2"), std::string::npos);
+    EXPECT_EQ(pages_->Keyboards().size(), 1u);
+    EXPECT_TRUE(KeyboardTile()->IsShown());
+    EXPECT_TRUE(Keyboard()->CommandLink().IsOpen());
+    server.RemoveInterface(second);
+}
+
+// Wireless presence ----------------------------------------------------------------------------------
+
+TEST_F(DevicePagesTest, AWirelessDeviceThatDoesNotAnswerKeepsItsTileHiddenAndIsRetried)
+{
+    ASSERT_TRUE(sim_->AddDevice("keyboard-receiver"));
+    Keyboard()->online = false;
+    Cycle();
+    harness_.AdvanceTimers(CDeviceOptionUI::kAttachDelayMs);
+    EXPECT_FALSE(KeyboardTile()->IsShown());
+    EXPECT_EQ(Keyboard()->attached, 0);
+    EXPECT_TRUE(owner_.wirelessLinks.empty());
+
+    // The attach timer tries again every 3 s; once the device answers, its tile appears.
+    Keyboard()->online = true;
+    harness_.AdvanceTimers(CDeviceOptionUI::kAttachRetryMs - 1);
+    EXPECT_FALSE(KeyboardTile()->IsShown());
+    harness_.AdvanceTimers(1);
+    EXPECT_TRUE(KeyboardTile()->IsShown());
+    EXPECT_EQ(Keyboard()->attached, 1);
+
+    // The presence timer: the device goes out of range and comes back.
+    platform::DebugCapture capture;
+    Keyboard()->online = false;
+    harness_.AdvanceTimers(CDeviceOptionUI::kFirstPresenceMs);
+    EXPECT_FALSE(KeyboardTile()->IsShown());
+    EXPECT_TRUE(NoDeviceShown() || ShownTiles() == 0);
+    EXPECT_TRUE(capture.Contains("2.4gcesvdfherhue 1"));
+    Keyboard()->online = true;
+    harness_.AdvanceTimers(CDeviceOptionUI::kPresenceMs);
+    EXPECT_TRUE(KeyboardTile()->IsShown());
+    EXPECT_TRUE(KeyboardTile()->IsSelected());
+    ASSERT_GE(owner_.wirelessLinks.size(), 3u);
+    EXPECT_EQ(owner_.wirelessLinks[owner_.wirelessLinks.size() - 2],
+              std::make_pair(Keyboard()->GetDeviceIndex(), 0));
+    EXPECT_EQ(owner_.wirelessLinks.back(), std::make_pair(Keyboard()->GetDeviceIndex(), 1));
+}
+
+TEST_F(DevicePagesTest, DeviceTimersReachTheDevice)
+{
+    ASSERT_TRUE(sim_->AddDevice("keyboard"));
+    Arrive(kKeyboardRow, PathWith(kKeyboardCommand));
+    KeyboardTile()->SetTimer(CDeviceOptionUI::kEventReportTimer, 10);
+    harness_.AdvanceTimers(10);
+    harness_.AdvanceTimers(50);
+    // Each handler stops its own timer first: one call per start.
+    EXPECT_EQ(Keyboard()->eventReports, 1);
+}
+
+// Selection ------------------------------------------------------------------------------------------
+
+TEST_F(DevicePagesTest, SelectionFollowsTheOptionsAndTheNeighbourButtons)
+{
+    ASSERT_TRUE(sim_->AddDevice("keyboard"));
+    ASSERT_TRUE(sim_->AddDevice("mouse"));
+    ASSERT_TRUE(sim_->AddDevice("headset"));
+    Arrive(kMouseRow, PathWith(kMouseCommand));
+    Arrive(kKeyboardRow, PathWith(kKeyboardCommand));
+    Arrive(kHeadsetRow, PathWith(kHeadsetCommand));
+    const std::vector<CDeviceOptionUI*> tiles = pages_->Tiles();
+    ASSERT_EQ(tiles.size(), 3u);
+    ASSERT_TRUE(tiles[0]->IsSelected());
+
+    // A click on another tile's option selects it and its pages.
+    harness_.Layout();
+    const dui::RECT r = tiles[2]->SelectOption()->GetPos();
+    harness_.ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    EXPECT_TRUE(tiles[2]->IsSelected());
+    EXPECT_FALSE(tiles[0]->IsSelected());
+    pages_->OnSelectionChanged();
+    EXPECT_EQ(pages_->CurrentTileIndex(), 2);
+    EXPECT_EQ(pages_->CurrentDevice(), tiles[2]->GetDevice());
+    EXPECT_EQ(Tab(CDevicePages::kPageSwitchName)->GetCurSel(), tiles[2]->GetPageIndex());
+    EXPECT_EQ(Tab(CDevicePages::kPowerSwitchName)->GetCurSel(), tiles[2]->GetPowerPage());
+
+    struct Step
+    {
+        int direction;
+        int selected;
+    };
+    // Prev/next walk the shown tiles and stop at the ends.
+    const Step steps[] = {{+1, 2}, {-1, 1}, {-1, 0}, {-1, 0}, {+1, 1}};
+    for (const Step& step : steps) {
+        pages_->SelectNeighbour(step.direction);
+        EXPECT_EQ(pages_->CurrentTileIndex(), step.selected);
+        EXPECT_TRUE(tiles[static_cast<size_t>(step.selected)]->IsSelected());
+        EXPECT_EQ(Tab(CDevicePages::kPageSwitchName)->GetCurSel(),
+                  tiles[static_cast<size_t>(step.selected)]->GetPageIndex());
+    }
+    // A hidden tile is skipped.
+    ASSERT_TRUE(sim_->Unplug("keyboard"));
+    Remove(kKeyboardRow);
+    pages_->SelectNeighbour(+1);
+    EXPECT_EQ(pages_->CurrentTileIndex(), 2);
+}
+
+TEST_F(DevicePagesTest, SynchronisedOptionsNeedTwoShownSynchronisedTiles)
+{
+    ASSERT_TRUE(sim_->AddDevice("keyboard"));
+    ASSERT_TRUE(sim_->AddDevice("mouse"));
+    Arrive(kKeyboardRow, PathWith(kKeyboardCommand));
+    Arrive(kMouseRow, PathWith(kMouseCommand));
+    KeyboardTile()->SetSynchronised(true);
+    MouseTile()->SetSynchronised(true);
+    Keyboard()->SetSynchronised(true);
+    Mouse()->SetSynchronised(true);
+    // Showing again with two synchronised tiles keeps them.
+    pages_->ShowTile(0, true, false);
+    EXPECT_TRUE(KeyboardTile()->IsSynchronised());
+    EXPECT_TRUE(Keyboard()->IsSynchronised());
+
+    // One device left: nothing is synchronised any more.
+    ASSERT_TRUE(sim_->Unplug("mouse"));
+    Remove(kMouseRow);
+    EXPECT_FALSE(KeyboardTile()->IsSynchronised());
+    EXPECT_FALSE(MouseTile()->IsSynchronised());
+    EXPECT_FALSE(Keyboard()->IsSynchronised());
+    EXPECT_FALSE(Mouse()->IsSynchronised());
+    EXPECT_EQ(KeyboardTile()->SelectOption()->GetNormalImage(), KeyboardTile()->NormalImage());
+}
+
 } // namespace
