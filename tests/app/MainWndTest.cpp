@@ -17,6 +17,7 @@
 
 #include "tools/devsim/DeviceSimulator.h"
 
+#include "tests/app/MainWndFixture.h"
 #include "tests/app/PumpEvents.h"
 #include "tests/platform/ScratchFolder.h"
 
@@ -32,38 +33,15 @@ namespace {
 
 using orvant_test::PumpUntil;
 using orvant_test::ScopedEnv;
-using orvant_test::ScratchRuntimeTest;
 
-class MainWndTest : public ScratchRuntimeTest
+class MainWndTest : public orvant_test::MainWndFixture
 {
 protected:
-    void SetUp() override
-    {
-        ScratchRuntimeTest::SetUp();
-        dui::testing::EnsureApplication();
-        ASSERT_TRUE(startUp_.RegisterInstanceMessage());
-        startUp_.SetUpResources();
-        ASSERT_TRUE(startUp_.RegisterGuidMessages());
-        ASSERT_TRUE(startUp_.CreateMainWindow());
-        wnd_ = startUp_.MainWindow();
-        ASSERT_TRUE(PumpUntil([&] { return wnd_->RelayoutCount() >= 1 && wnd_->InstanceWakeCount() >= 1; }));
-    }
-    void TearDown() override { dui::CPaintManagerUI::SetAllDPI(96); }
-
     std::string Text(const char* name)
     {
         dui::CControlUI* control = wnd_->GetPaintManagerUI().FindControl(name);
         return control ? control->GetText() : "<missing>";
     }
-    bool Visible(const char* name)
-    {
-        dui::CControlUI* control = wnd_->GetPaintManagerUI().FindControl(name);
-        return control && control->IsVisible();
-    }
-
-    ScopedEnv exeDir_{"ORVANT_EXE_DIR", std::string(ORVANT_SOURCE_DIR)};
-    CStartUp startUp_;
-    CMainWnd* wnd_ = nullptr;
 };
 
 TEST_F(MainWndTest, InitialisationStartsDiscoveryAndShowsTheWindowAtItsSize)

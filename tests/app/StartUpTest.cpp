@@ -17,6 +17,7 @@
 #include "platform/Folders.h"
 #include "platform/MessageBus.h"
 
+#include "tests/app/MainWndFixture.h"
 #include "tests/app/PumpEvents.h"
 #include "tests/platform/ScratchFolder.h"
 
@@ -216,28 +217,7 @@ TEST_F(ScratchRuntimeTest, SecondInstanceWakesTheFirstOverTheBus)
 
 // ---- main window ----
 
-class MainWindow : public ScratchRuntimeTest
-{
-protected:
-    void SetUp() override
-    {
-        ScratchRuntimeTest::SetUp();
-        dui::testing::EnsureApplication();
-        ASSERT_TRUE(startUp_.RegisterInstanceMessage());
-        startUp_.SetUpResources();
-        ASSERT_TRUE(startUp_.RegisterGuidMessages());
-        ASSERT_TRUE(startUp_.CreateMainWindow());
-        wnd_ = startUp_.MainWindow();
-        // The first relayout shows the window; the end of the first device scan restores and raises it.
-        ASSERT_TRUE(PumpUntil([&] { return wnd_->RelayoutCount() >= 1 && wnd_->InstanceWakeCount() >= 1; }));
-        wakes0_ = wnd_->InstanceWakeCount();
-    }
-
-    ScopedEnv exeDir_{"ORVANT_EXE_DIR", std::string(ORVANT_SOURCE_DIR)};
-    CStartUp startUp_;
-    CMainWnd* wnd_ = nullptr;
-    int wakes0_ = 0;
-};
+using MainWindow = orvant_test::MainWndFixture;
 
 TEST_F(MainWindow, IsBuiltFromTheMainLayoutWithItsTitleAndSize)
 {
