@@ -173,20 +173,19 @@ CNimbrelUSBDevice* CDevicePages::CreateDevicePage(int row, int role)
 
 // Command interface ----------------------------------------------------------------------------------
 
+bool CDevicePages::Proceed(CommandLinkAction action, CommandLinkAction proceed, int slot)
+{
+    if (action == CommandLinkAction::SwitchPartnerLink)
+        SwitchPartnerLink(slot);
+    return action == proceed;
+}
+
 void CDevicePages::AttachCommandInterface(int slot)
 {
     if (!CDeviceSlotList::IsValidIndex(slot))
         return;
-    switch (DecideCommandArrival(slots_, slot)) {
-    case CommandLinkAction::SwitchPartnerLink:
-        SwitchPartnerLink(slot);
+    if (!Proceed(DecideCommandArrival(slots_, slot), CommandLinkAction::Attach, slot))
         return;
-    case CommandLinkAction::Ignore:
-    case CommandLinkAction::Detach:
-        return;
-    case CommandLinkAction::Attach:
-        break;
-    }
     const SupportedDeviceEntry s = slots_.Slot(slot);
     const SupportedDeviceEntry key = slots_.Slot(DeviceKeySlot(slots_, slot));
     CNimbrelUSBDevice* device = FindDevice(s.kind, key);
@@ -221,16 +220,8 @@ void CDevicePages::DetachCommandInterface(int slot)
     const DeviceFamilyEntry* family = FindFamily(s.kind);
     if (family && family->lostLine)
         platform::DebugOutput(family->lostLine);
-    switch (DecideCommandRemoval(slots_, slot)) {
-    case CommandLinkAction::SwitchPartnerLink:
-        SwitchPartnerLink(slot);
+    if (!Proceed(DecideCommandRemoval(slots_, slot), CommandLinkAction::Detach, slot))
         return;
-    case CommandLinkAction::Ignore:
-    case CommandLinkAction::Attach:
-        return;
-    case CommandLinkAction::Detach:
-        break;
-    }
     const std::vector<CNimbrelUSBDevice*>* list = FamilyList(s.kind);
     if (!list || list->empty())
         return;

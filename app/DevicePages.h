@@ -11,6 +11,7 @@
 // links are opened and closed under their transaction lock (see CDeviceLink), nothing else is held.
 
 #include "devices/DeviceSlotList.h"
+#include "devices/PartnerLinkDecision.h"
 #include "dui/DialogBuilder.h"
 #include "dui/PaintManager.h"
 
@@ -113,6 +114,8 @@ public:
     const std::vector<dui::CControlUI*>& BatteryDisplays() const { return batteryDisplays_; }
 
 private:
+    // Runs a partner switch when that is the action; true when the action is the one to go on with.
+    bool Proceed(CommandLinkAction action, CommandLinkAction proceed, int slot);
     std::vector<CNimbrelUSBDevice*>* FamilyList(int kind);
     // Every device, of every family.
     std::vector<CNimbrelUSBDevice*> AllDevices() const;
