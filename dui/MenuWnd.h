@@ -10,11 +10,17 @@
 // Clicking an item closes the menu and posts UM_MENU_ITEM_CLICK to the owner window with wParam = a new
 // MenuCmd (the receiver deletes it) holding the item's name, user data, text (translated) and checked
 // state (a checkable item flips it first). Items are 28 pixels high unless they say otherwise.
+//
+// A MenuElement holding MenuElements is a sub-menu: hovering or clicking it opens them as a child menu at
+// its right edge (closing any other open child); a click in a child reaches the same owner and closes
+// the whole chain. A menu stays open while its child is; a child that loses activation to anything but
+// its parent closes the chain.
 
 #include "dui/Button.h"
 #include "dui/PopupWnd.h"
 #include "dui/VerticalLayout.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -43,9 +49,15 @@ class CMenuElementUI : public CButtonUI
 {
 public:
     CMenuElementUI();
+    ~CMenuElementUI() override;
     std::string GetClass() const override;
+    // "IContainer" is the list of sub-items (layouts add child elements to it).
     void* GetInterface(std::string_view name) override;
     void SetAttribute(std::string_view name, std::string_view value) override;
+    void DoEvent(TEventUI& event) override;
+    // The sub-items; kept outside the menu's tree (a child menu shows them while it is open).
+    CMenuUI* GetSubMenu() const { return m_pSubMenu.get(); }
+    bool HasSubMenu() const;
     bool IsCheckable() const { return m_bCheckable; }
     bool GetChecked() const { return m_bChecked; }
     void SetChecked(bool checked);
@@ -54,6 +66,7 @@ public:
 private:
     bool m_bCheckable = false;
     bool m_bChecked = false;
+    std::unique_ptr<CMenuUI> m_pSubMenu;
 };
 
 class CMenuWnd : public CPopupWnd
@@ -63,6 +76,9 @@ public:
                            eMenuAlignment_Bottom = 8;
     static constexpr int kDefaultItemHeight = 28;
     static constexpr int kDefaultWidth = 150;
+    // Posted by a child menu to its parent when the child lost activation (the parent closes unless it
+    // is the active window now).
+    static constexpr UINT UM_SUBMENU_DEACTIVATED = 1146;
 
     // Builds the menu from the layout (resource name, file or text) and shows it with the corner the
     // alignment names at the screen point (Left|Top: its top-left corner; Right|Bottom: its bottom-right).
@@ -75,15 +91,30 @@ public:
 
     void Notify(TNotifyUI& msg) override;
     CControlUI* CreateControl(std::string_view className) override;
+    LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    // The open child menu (nullptr: none).
+    HWND GetSubMenuWindow() const;
 
 protected:
     std::string GetWindowClassName() const override { return "MenuWnd"; }
     std::string GetSkinFile() override { return m_sXml; }
     void InitWindow() override;
+    void OnFinalMessage(HWND hWnd) override;
 
 private:
+    // Opens the item's sub-items as a child menu at its right edge (closing another open one).
+    void OpenSubMenu(CMenuElementUI* item);
+    void CloseSubMenu();
+    // Closes this menu and the menus it is a child of.
+    void CloseChain();
+
     std::string m_sXml;
     HWND m_hOwner = nullptr;
+    HWND m_hParentMenu = nullptr;
+    HWND m_hSubMenu = nullptr;
+    CMenuElementUI* m_pOwnerItem = nullptr;   // of a child menu: the parent's item whose sub-items it shows
+    CMenuElementUI* m_pSubMenuItem = nullptr; // the item whose sub-items the open child menu shows
+    bool m_bWasActive = false;
 };
 
 } // namespace dui

@@ -208,7 +208,10 @@ public:
     void RemoveAllFonts(bool shared = false);
     // Registers the fonts of a file for this process only; answers their family names (empty: the file
     // is missing or holds no font).
+    // A file already registered is not registered twice (its families are answered again). UI thread.
     static std::vector<std::string> AddFontFile(const std::string& path);
+    // Unregisters the fonts of a file added with AddFontFile; false when it was not registered.
+    static bool RemoveFontFile(const std::string& path);
     DWORD GetDefaultFontColor() const { return m_dwDefaultFontColor; }
     void SetDefaultFontColor(DWORD color) { m_dwDefaultFontColor = color; }
     DWORD GetDefaultDisabledColor() const { return m_dwDefaultDisabledColor; }

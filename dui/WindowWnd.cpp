@@ -368,6 +368,11 @@ bool CWindowWnd::IsWindowVisible() const
 {
     return m_impl->widget && m_impl->widget->isVisible();
 }
+bool CWindowWnd::IsActiveWindow() const
+{
+    return m_impl->widget && m_impl->widget->isActiveWindow();
+}
+
 bool CWindowWnd::IsMinimized() const
 {
     return m_impl->widget && m_impl->widget->isMinimized();

@@ -49,6 +49,8 @@ public:
     void ShowWindow(bool show = true, bool takeFocus = true);
     bool IsWindowVisible() const;
     bool IsMinimized() const;
+    // True while the window has the keyboard focus of the desktop.
+    bool IsActiveWindow() const;
     // Asks the window to close: WM_CLOSE with the result code in wParam (posted).
     void Close(UINT result = 0);
     // Shows the window modal to the others and runs a nested message loop until it is destroyed;

@@ -53,6 +53,11 @@ TEST_F(FontTest, FontFileRegistersItsFamilies)
     std::vector<std::string> families = CPaintManagerUI::AddFontFile(file);
     ASSERT_FALSE(families.empty());
     EXPECT_EQ(families.front(), "DejaVu Sans Mono");
+    EXPECT_EQ(CPaintManagerUI::AddFontFile(file), families) << "a second add answers the same";
+    EXPECT_TRUE(CPaintManagerUI::RemoveFontFile(file));
+    EXPECT_FALSE(CPaintManagerUI::RemoveFontFile(file)) << "removed once";
+    EXPECT_EQ(CPaintManagerUI::AddFontFile(file), families) << "registered again after removal";
+    EXPECT_FALSE(CPaintManagerUI::RemoveFontFile("/nonexistent/font.ttf"));
     EXPECT_TRUE(CPaintManagerUI::AddFontFile("/nonexistent/font.ttf").empty());
     EXPECT_TRUE(
         CPaintManagerUI::AddFontFile(std::string(ORVANT_TEST_SOURCE_DIR) + "/fixtures/row.xml").empty());

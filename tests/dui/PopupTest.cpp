@@ -124,6 +124,66 @@ TEST_F(PopupTest, MenuSizeFollowsItsItemsAndAlignment)
     }
 }
 
+// Moves the pointer onto a control of a real window through its message path.
+bool HoverInWindow(HWND h, const char* name)
+{
+    CWindowWnd* window = WindowFromHandle(h);
+    CPaintManagerUI* pm = window ? window->GetPaintManager() : nullptr;
+    CControlUI* control = pm ? pm->FindControl(name) : nullptr;
+    if (!control)
+        return false;
+    pm->UpdateLayout();
+    RECT rc = control->GetPos();
+    window->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2));
+    return true;
+}
+
+TEST_F(PopupTest, SubMenusOpenOnHoverAndTheirClickReachesTheOwner)
+{
+    const char* xml = "<Window><Menu width='120'>"
+                      "<MenuElement name='top' text='Top'/>"
+                      "<MenuElement name='more' text='More'>"
+                      "<MenuElement name='sub_a' userdata='a'/>"
+                      "<MenuElement name='deeper'><MenuElement name='leaf' userdata='l'/></MenuElement>"
+                      "</MenuElement></Menu></Window>";
+    CMenuWnd* menu = CMenuWnd::CreateMenu(xml, {100, 100}, &owner.GetPaintManagerUI());
+    ASSERT_NE(menu, nullptr);
+    HWND h = menu->GetHWND();
+    EXPECT_EQ(menu->GetClientSize(), (SIZE{120, 56})) << "sub-items take no room in their parent";
+    EXPECT_EQ(menu->GetSubMenuWindow(), nullptr);
+
+    auto child = [](HWND parent) {
+        auto* m = dynamic_cast<CMenuWnd*>(WindowFromHandle(parent));
+        return m ? m->GetSubMenuWindow() : nullptr;
+    };
+    ASSERT_TRUE(HoverInWindow(h, "more"));
+    HWND sub = child(h);
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(WindowFromHandle(sub)->GetClientSize(), (SIZE{120, 56}));
+    RECT r = WindowFromHandle(sub)->GetWindowRect();
+    EXPECT_EQ(r.left, 220) << "at the item's right edge";
+    EXPECT_EQ(r.top, 128) << "level with the item";
+
+    // Another item closes it; coming back opens it again with the sub-items given back.
+    ASSERT_TRUE(HoverInWindow(h, "top"));
+    EXPECT_FALSE(IsWindow(sub));
+    ASSERT_TRUE(HoverInWindow(h, "more"));
+    sub = child(h);
+    ASSERT_NE(sub, nullptr);
+    EXPECT_TRUE(HoverInWindow(sub, "sub_a"));
+
+    ASSERT_TRUE(HoverInWindow(sub, "deeper"));
+    HWND leafMenu = child(sub);
+    ASSERT_NE(leafMenu, nullptr);
+    ASSERT_TRUE(ClickInWindow(leafMenu, "leaf"));
+    ASSERT_TRUE(PumpEventsUntil([&] { return !owner.commands.empty() && !IsWindow(h); }));
+    EXPECT_FALSE(IsWindow(sub));
+    EXPECT_FALSE(IsWindow(leafMenu));
+    ASSERT_EQ(owner.commands.size(), 1u);
+    EXPECT_EQ(owner.commands[0].szName, "leaf");
+    EXPECT_EQ(owner.commands[0].szUserData, "l");
+}
+
 TEST_F(PopupTest, MenuWithoutLayoutIsNotShown)
 {
     EXPECT_EQ(CMenuWnd::CreateMenu("XML_NONE", {0, 0}, &owner.GetPaintManagerUI()), nullptr);
