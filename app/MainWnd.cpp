@@ -559,7 +559,7 @@ void CMainWnd::OnMenuItemClick(const dui::MenuCmd& cmd)
 
 void CMainWnd::StopWorkers()
 {
-    if (m_discovery) {
+    if (m_discovery && m_discovery->IsRunning()) {
         m_discovery->Stop(kDiscoveryStopMs);
     }
 }
