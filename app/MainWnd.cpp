@@ -232,6 +232,9 @@ dui::LRESULT CMainWnd::HandleCustomMessage(dui::UINT msg, dui::WPARAM wParam, du
         return 0;
     }
     if (!m_powerOn) {
+        if (msg == UM_MENU_ITEM_CLICK) {
+            delete reinterpret_cast<dui::MenuCmd*>(wParam); // dropped, but the record is ours to free
+        }
         handled = registered || msg >= WM_USER;
         return 0;
     }

@@ -139,6 +139,10 @@ TEST_F(MainWndTest, SuspendDropsMessagesWithoutStallingDiscovery)
     EXPECT_FALSE(wnd_->IsPowerOn());
     wnd_->SendMessage(UM_SHOW_SETTING_PROGRESS);
     EXPECT_FALSE(progress->IsVisible());
+    dui::HWND hwnd = wnd_->GetHWND();
+    wnd_->SendMessage(UM_MENU_ITEM_CLICK,
+                      reinterpret_cast<dui::WPARAM>(new dui::MenuCmd{"exit", "", "", false}));
+    EXPECT_TRUE(dui::IsWindow(hwnd)) << "the menu is dropped while suspended";
 
     std::future<void> arrival =
         std::async(std::launch::async, [&] { static_cast<IDiscoveryListener*>(wnd_)->OnDeviceArrived(0); });
