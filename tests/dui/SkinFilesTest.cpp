@@ -232,7 +232,7 @@ TEST_F(SkinFilesTest, DevicePagesHaveTheStructureThePageBindsTo)
     const std::regex indexed("^(key|light)_([0-9]+)$");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        dui::testing::CUiTestHarness h({1000, 462});
+        dui::testing::CUiTestHarness h({1000, 466});
         CStandInCallback cb(&h.Manager());
         CControlUI* page = Build(h, c.file, cb);
         ASSERT_NE(page, nullptr);
@@ -320,7 +320,7 @@ TEST_F(SkinFilesTest, MainWindowRenders)
     const fs::path out = fs::temp_directory_path();
     ASSERT_TRUE(h.RenderPng((out / "skin-main-nodevice.png").string()));
     const RECT ok = h.Find("nodevice_ok_btn")->GetPos();
-    EXPECT_EQ(h.PixelAt((ok.left + ok.right) / 2, ok.top + 4), 0xFF1FB6FFu) << "no-device layer is on top";
+    EXPECT_EQ(h.PixelAt((ok.left + ok.right) / 2, ok.top + 4), 0xFF2B7FFFu) << "no-device layer is on top";
 
     auto* row = static_cast<IContainerUI*>(h.Find("device_select_layout")->GetInterface("IContainer"));
     int index = 0;
