@@ -1,7 +1,9 @@
 #include "app/ControlRegistry.h"
 
+#include "devices/DeviceOptionUI.h"
 #include "devices/NimbrelUSBDevice.h"
 #include "panels/DeviceKeyButtonUI.h"
+#include "panels/MpDevicePowerUI.h"
 #include "panels/SelectPanelUI.h"
 
 namespace {
@@ -20,8 +22,8 @@ constexpr ControlClassEntry kControlClasses[] = {
     {"CDeviceKeyButtonUI", &Make<CDeviceKeyButtonUI>},
     {"CCloudShareListItemUI", nullptr},
     {"CUpdateInfoListItemUI", nullptr},
-    {"CDeviceOptionUI", nullptr},
-    {"CMpDevicePowerUI", nullptr},
+    {"CDeviceOptionUI", &Make<CDeviceOptionUI>},
+    {"CMpDevicePowerUI", &Make<CMpDevicePowerUI>},
     {"CComboEditContainerElementUI", nullptr},
     {"CHandImgButtonUI", nullptr},
     {"CHandImgSelectButtonUI", nullptr},

@@ -158,6 +158,7 @@ CNimbrelUSBDevice* CDevicePages::CreateDevicePage(int row, int role)
 
     pageSwitch->Add(page);
     list->push_back(page);
+    platform::DebugPrintf("device page created: %s\n", type.typeName.c_str());
 
     tileRow->Add(tile);
     tile->SetSynchronised(false);
@@ -202,6 +203,7 @@ void CDevicePages::AttachCommandInterface(int slot)
             link.SetLinkMode(receiver ? kLinkModeWireless : kLinkModeWired);
         device->SetDeviceRecord(key);
     }
+    TraceLink(*device);
     auto* tile = static_cast<CDeviceOptionUI*>(device->GetTile());
     const int index = TileIndexOf(tile);
     if (index < 0)
@@ -269,6 +271,7 @@ void CDevicePages::SwitchPartnerLink(int slot)
         link.SetOpen(true);
         link.SetLinkMode(wasWireless ? kLinkModeWired : kLinkModeWireless);
     }
+    TraceLink(*device);
     if (!wasWireless) {
         if (device->IsBatteryPowered()) {
             for (int attempt = 1; attempt <= kOnlineQueryTries && !link.QueryWirelessOnline(); ++attempt) {
@@ -341,6 +344,8 @@ void CDevicePages::ShowTile(int index, bool visible, bool select)
     }
     if (dui::CControlUI* noDevice = Find(kNoDeviceName))
         noDevice->SetVisible(shown == 0);
+    platform::DebugPrintf("device tiles shown %d, No_device_Link %s\n", shown,
+                          shown == 0 ? "shown" : "hidden");
     if (shown == 0) {
         SelectPage(kPowerSwitchName, 0);
         SelectPage(kPageSwitchName, 0);
@@ -433,6 +438,14 @@ void CDevicePages::SelectNeighbour(int direction)
         return;
     ShowTile(shown[static_cast<size_t>(target)], true, true);
     OnSelectionChanged();
+}
+
+void CDevicePages::TraceLink(CNimbrelUSBDevice& device)
+{
+    CDeviceLink& link = device.CommandLink();
+    platform::DebugPrintf("%s link: %s, %u-byte chunks\n", device.GetTypeName().c_str(),
+                          link.IsWireless() ? "wireless" : "wired",
+                          static_cast<unsigned>(link.GetChunkSize()));
 }
 
 void CDevicePages::UpdateNoDeviceLink()

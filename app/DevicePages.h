@@ -114,6 +114,8 @@ public:
     const std::vector<dui::CControlUI*>& BatteryDisplays() const { return batteryDisplays_; }
 
 private:
+    // Debug trace of a device's command link after it opened or moved: side and chunk size.
+    static void TraceLink(CNimbrelUSBDevice& device);
     // Runs a partner switch when that is the action; true when the action is the one to go on with.
     bool Proceed(CommandLinkAction action, CommandLinkAction proceed, int slot);
     std::vector<CNimbrelUSBDevice*>* FamilyList(int kind);

@@ -451,6 +451,7 @@ void CMainWnd::BroadcastLightOwner(int state)
 
 void CMainWnd::SetLightControl(int state)
 {
+    platform::DebugPrintf("lighting control %d\n", state);
     if (!m_pages) {
         return;
     }

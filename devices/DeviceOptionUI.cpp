@@ -39,9 +39,35 @@ CDeviceOptionUI::~CDeviceOptionUI()
 CDeviceOptionUI* CDeviceOptionUI::Create(std::string_view layout, dui::CPaintManagerUI* manager,
                                          dui::IDialogBuilderCallback* factory)
 {
+    // The layout's root element "DeviceOption" is the tile itself, so the root's attributes (its size)
+    // apply to it; a layout with another root is built as the tile's child.
+    struct RootAsTile : dui::IDialogBuilderCallback
+    {
+        CDeviceOptionUI* tile;
+        dui::IDialogBuilderCallback* next;
+        bool taken = false;
+        dui::CControlUI* CreateControl(std::string_view name) override
+        {
+            if (!taken && dui::EqualsNoCase(name, kClassName)) {
+                taken = true;
+                return tile;
+            }
+            return next ? next->CreateControl(name) : nullptr;
+        }
+    };
     auto* tile = new CDeviceOptionUI;
+    RootAsTile callback;
+    callback.tile = tile;
+    callback.next = factory;
     dui::CDialogBuilder builder;
-    if (!builder.Create(layout, {}, factory, manager, tile)) {
+    dui::CControlUI* root = builder.Create(layout, {}, &callback, manager);
+    if (!root) {
+        if (!callback.taken)
+            delete tile;
+        return nullptr;
+    }
+    if (root != tile && !tile->Add(root)) {
+        delete root;
         delete tile;
         return nullptr;
     }

@@ -290,6 +290,9 @@ CControlUI* CDialogBuilder::Parse(const Node& node, CControlUI* parent, IDialogB
             control = callback->CreateControl(name);
         if (!control)
             control = CControlFactory::GetInstance()->CreateControl(name);
+        // Registered classes carry their C...UI names; layouts name them by the short form.
+        if (!control)
+            control = CControlFactory::GetInstance()->CreateControl("C" + name + "UI");
         if (!control) {
             platform::DebugPrintf("dui: unknown element '%s' left out\n", name.c_str());
             continue;

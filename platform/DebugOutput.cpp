@@ -30,7 +30,11 @@ void DebugOutput(std::string_view text)
     Sink& sink = TheSink();
     std::lock_guard<std::mutex> guard(sink.lock);
     if (sink.toStderr) {
+        // Each message is one line on the terminal, as a debug viewer shows it, whether or not the
+        // caller ended it with a newline.
         std::fwrite(text.data(), 1, text.size(), stderr);
+        if (!text.empty() && text.back() != '\n')
+            std::fputc('\n', stderr);
     }
     if (sink.captures > 0) {
         sink.captured.emplace_back(text);

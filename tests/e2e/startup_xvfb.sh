@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Under a virtual X server the program shows its main window: titled "ORVANT X80 PRO", 800 x 572,
+# Under a virtual X server the program shows its main window: titled "ORVANT X80 PRO", 1000 x 640,
 # centred on the screen. Skipped (exit 0 with a note) where xvfb-run or xwininfo is missing.
 set -u
 bin=${1:?usage: startup_xvfb.sh BIN_FOLDER}
@@ -38,11 +38,11 @@ fail() {
 geometry=$(sed -n 's/^window: .* \([0-9]*x[0-9]*+[0-9-]*+[0-9-]*\) .*/\1/p' "$work/out")
 [ -n "$geometry" ] || fail "no main window appeared"
 size=${geometry%%+*}
-[ "$size" = "800x572" ] || fail "the main window is $size, not 800x572"
+[ "$size" = "1000x640" ] || fail "the main window is $size, not 1000x640"
 pos=${geometry#*+}
 x=${pos%%+*}
 y=${pos#*+}
-# Centred on the 1280 x 1024 screen, give or take a window frame.
-[ $((x - 240)) -ge -20 ] && [ $((x - 240)) -le 20 ] || fail "the main window is not centred across (x=$x)"
-[ $((y - 226)) -ge -40 ] && [ $((y - 226)) -le 40 ] || fail "the main window is not centred down (y=$y)"
+# Centred on the 1280 x 1024 screen (at 140, 192), give or take a window frame.
+[ $((x - 140)) -ge -20 ] && [ $((x - 140)) -le 20 ] || fail "the main window is not centred across (x=$x)"
+[ $((y - 192)) -ge -40 ] && [ $((y - 192)) -le 40 ] || fail "the main window is not centred down (y=$y)"
 echo "startup_xvfb: ok ($geometry)"
