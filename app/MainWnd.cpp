@@ -483,7 +483,12 @@ void CMainWnd::Relayout(bool show)
     if (IsMinimized()) {
         Restore();
     }
-    const std::optional<dui::SIZE> monitor = m_monitorQuery ? m_monitorQuery() : std::nullopt;
+    std::optional<dui::SIZE> monitor;
+    if (m_monitorQuery) {
+        monitor = m_monitorQuery();
+    } else if (dui::RECT rc; GetMonitorRect(rc)) {
+        monitor = dui::SIZE{rc.right - rc.left, rc.bottom - rc.top};
+    }
     m_scale = monitor ? ScaleForMonitor(monitor->cx, monitor->cy) : 96;
     dui::CPaintManagerUI::SetAllDPI(96);
     ResizeClient(kWidth, kHeight);
@@ -532,13 +537,12 @@ void CMainWnd::OnTrayNotify(dui::LPARAM mouseMessage)
 
 void CMainWnd::OpenTrayMenu()
 {
-    // The skin library offers no cursor position to this layer; the last mouse position the window saw
-    // stands in for it, else the window's top-left corner.
-    dui::RECT rc = GetWindowRect();
-    dui::POINT at{rc.left, rc.top};
-    dui::POINT mouse = m_pm.GetMousePos();
-    if (mouse.x >= 0 && mouse.y >= 0) {
-        at = {rc.left + mouse.x, rc.top + mouse.y};
+    // The menu's top-left corner at the pointer (the desktop tells no taskbar edge to place it by);
+    // the window's top-left corner where the pointer position is unknown.
+    dui::POINT at{};
+    if (!dui::GetCursorPos(at)) {
+        const dui::RECT rc = GetWindowRect();
+        at = {rc.left, rc.top};
     }
     if (dui::CMenuWnd::CreateMenu("XML_MENU", at, &m_pm)) {
         ++m_trayMenus;

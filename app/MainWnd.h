@@ -55,7 +55,7 @@ public:
     static constexpr std::string_view kLightControlledText = "控制灯光";
     static constexpr std::string_view kLightReleasedText = "不控制灯光";
 
-    // The size of the monitor nearest the window, when known.
+    // The size of the monitor nearest the window; without one set, the window's own monitor is used.
     using MonitorQuery = std::function<std::optional<dui::SIZE>()>;
 
     CMainWnd() = default;

@@ -434,6 +434,18 @@ void CWindowWnd::CenterWindow()
     w->move(area.center() - QPoint(w->width() / 2, w->height() / 2));
 }
 
+bool CWindowWnd::GetMonitorRect(RECT& rc) const
+{
+    rc = {};
+    QWidget* w = m_impl->widget;
+    QScreen* screen = w && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return false;
+    const QRect g = screen->geometry();
+    rc = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    return true;
+}
+
 void CWindowWnd::RegisterIconResource(UINT resourceId, std::string_view file)
 {
     g_icons[resourceId] = std::string(file);

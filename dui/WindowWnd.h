@@ -61,6 +61,9 @@ public:
     void DestroyWindow();
     // Centres on the parent window, or on the screen.
     void CenterWindow();
+    // The rectangle of the monitor the window is on (the primary one before it is shown); false
+    // without a screen.
+    bool GetMonitorRect(RECT& rc) const;
     void SetIcon(UINT resourceId);
     void SetIconFile(const std::string& path);
     // Icon resources by number: files relative to the resource path.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Under a virtual X server the program shows its main window: titled "ORVANT X80 PRO", 1000 x 640,
-# centred on the screen. Skipped (exit 0 with a note) where xvfb-run or xwininfo is missing.
+# Under a virtual X server the program shows its main window: titled "ORVANT X80 PRO", centred on the
+# screen, 1000 x 640 on a 1280 x 1024 screen and scaled by 1.5 to 1500 x 960 on a 1920 x 1080 one. Skipped (exit 0 with a note) where xvfb-run or xwininfo is missing.
 set -u
 bin=${1:?usage: startup_xvfb.sh BIN_FOLDER}
 if ! command -v xvfb-run >/dev/null || ! command -v xwininfo >/dev/null; then
@@ -25,24 +25,33 @@ for _ in $(seq 100); do
     [ -n "$line" ] && break
     sleep 0.1
 done
+# The first relayout, 100 ms after the window opens, sizes it for the screen.
+sleep 1
+line=$(xwininfo -root -tree | grep '"ORVANT X80 PRO": (')
 echo "window: $line"
 xwininfo -root | grep -E '^ +(Width|Height):'
 EOF
-timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$bin/orvant-x80-pro" >"$work/out" 2>&1
 fail() {
     echo "startup_xvfb: $*" >&2
     sed 's/^/  /' "$work/out" >&2
     [ -s "$work/app.err" ] && sed 's/^/  program: /' "$work/app.err" >&2
     exit 1
 }
-geometry=$(sed -n 's/^window: .* \([0-9]*x[0-9]*+[0-9-]*+[0-9-]*\) .*/\1/p' "$work/out")
-[ -n "$geometry" ] || fail "no main window appeared"
-size=${geometry%%+*}
-[ "$size" = "1000x640" ] || fail "the main window is $size, not 1000x640"
-pos=${geometry#*+}
-x=${pos%%+*}
-y=${pos#*+}
-# Centred on the 1280 x 1024 screen (at 140, 192), give or take a window frame.
-[ $((x - 140)) -ge -20 ] && [ $((x - 140)) -le 20 ] || fail "the main window is not centred across (x=$x)"
-[ $((y - 192)) -ge -40 ] && [ $((y - 192)) -le 40 ] || fail "the main window is not centred down (y=$y)"
-echo "startup_xvfb: ok ($geometry)"
+# SCREEN WINDOW: the window's size on a screen of that size, centred give or take a window frame.
+check_screen() {
+    local sw=${1%x*} sh=${1#*x} ww=${2%x*} wh=${2#*x}
+    timeout 60 xvfb-run -a -s "-screen 0 ${1}x24" bash "$work/session.sh" "$bin/orvant-x80-pro" >"$work/out" 2>&1
+    geometry=$(sed -n 's/^window: .* \([0-9]*x[0-9]*+[0-9-]*+[0-9-]*\) .*/\1/p' "$work/out")
+    [ -n "$geometry" ] || fail "no main window appeared on $1"
+    size=${geometry%%+*}
+    [ "$size" = "$2" ] || fail "on $1 the main window is $size, not $2"
+    pos=${geometry#*+}
+    x=${pos%%+*}
+    y=${pos#*+}
+    cx=$(((sw - ww) / 2)) cy=$(((sh - wh) / 2))
+    [ $((x - cx)) -ge -20 ] && [ $((x - cx)) -le 20 ] || fail "on $1 the main window is not centred across (x=$x)"
+    [ $((y - cy)) -ge -40 ] && [ $((y - cy)) -le 40 ] || fail "on $1 the main window is not centred down (y=$y)"
+    echo "startup_xvfb: $1 ok ($geometry)"
+}
+check_screen 1280x1024 1000x640
+check_screen 1920x1080 1500x960
