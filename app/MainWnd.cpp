@@ -497,6 +497,11 @@ void CMainWnd::Relayout(bool show)
     m_displayChanged = false;
     ++m_relayouts;
     ShowWindow(show || wasVisible);
+    if (show || wasVisible) {
+        const dui::RECT rc = GetWindowRect();
+        platform::DebugPrintf("main window shown %dx%d at scale %d\n", static_cast<int>(rc.right - rc.left),
+                              static_cast<int>(rc.bottom - rc.top), m_scale);
+    }
 }
 
 void CMainWnd::RestoreAndRaise()
