@@ -15,12 +15,6 @@ namespace {
 constexpr const char* kPresenceRegainedLine = "2.4gcesvdfherhue 2";
 constexpr const char* kPresenceLostLine = "2.4gcesvdfherhue 3";
 
-dui::CControlUI* FindByName(dui::CControlUI* control, void* data)
-{
-    const auto* name = static_cast<const std::string_view*>(data);
-    return control->GetName() == *name ? control : nullptr;
-}
-
 } // namespace
 
 CDeviceOptionUI::CDeviceOptionUI()
@@ -103,7 +97,7 @@ void CDeviceOptionUI::DoInit()
 
 void CDeviceOptionUI::FindSubControls()
 {
-    auto find = [this](std::string_view name) { return FindControl(FindByName, &name, dui::UIFIND_ALL); };
+    auto find = [this](std::string_view name) { return FindSubControl(name); };
     auto option = [](dui::CControlUI* c) {
         return c ? static_cast<dui::COptionUI*>(c->GetInterface("Option")) : nullptr;
     };

@@ -54,12 +54,6 @@ void SelectSwitchPage(dui::CControlUI* control, int page)
         tab->SelectItem(page);
 }
 
-dui::CControlUI* FindByName(dui::CControlUI* control, void* data)
-{
-    const auto* name = static_cast<const std::string_view*>(data);
-    return control->GetName() == *name ? control : nullptr;
-}
-
 uint32_t PackEntry(uint8_t red, uint8_t green, uint8_t blue, uint8_t brightness)
 {
     return red | (green << 8) | (blue << 16) | (static_cast<uint32_t>(brightness) << 24);
@@ -136,7 +130,7 @@ dui::CControlUI* CNimbrelUSBDevice::FindPageControl(std::string_view name)
 {
     if (name.empty())
         return nullptr;
-    return FindControl(FindByName, &name, dui::UIFIND_ALL);
+    return FindSubControl(name);
 }
 
 void CNimbrelUSBDevice::RegisterNotifier()

@@ -345,6 +345,15 @@ void CControlUI::KillTimer(UINT id)
         m_pManager->KillTimer(this, id);
 }
 
+CControlUI* CControlUI::FindSubControl(std::string_view name)
+{
+    return FindControl(
+        [](CControlUI* control, void* data) {
+            return control->GetName() == *static_cast<std::string_view*>(data) ? control : nullptr;
+        },
+        &name, UIFIND_ALL);
+}
+
 CControlUI* CControlUI::FindControl(FINDCONTROLPROC proc, void* data, UINT flags)
 {
     if ((flags & UIFIND_VISIBLE) && !IsVisible())

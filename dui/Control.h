@@ -145,6 +145,8 @@ public:
 
     // Search in this control and (for containers) its descendants.
     virtual CControlUI* FindControl(FINDCONTROLPROC proc, void* data, UINT flags);
+    // This control or the first descendant with the name, hidden or not; nullptr when none.
+    CControlUI* FindSubControl(std::string_view name);
 
     // Repaint and relayout requests.
     void Invalidate();

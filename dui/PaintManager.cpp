@@ -52,11 +52,6 @@ CControlUI* FindFromPoint(CControlUI* control, void* data)
     return PtInRect(control->GetPos(), *static_cast<POINT*>(data)) ? control : nullptr;
 }
 
-CControlUI* FindFromName(CControlUI* control, void* data)
-{
-    return control->GetName() == *static_cast<std::string_view*>(data) ? control : nullptr;
-}
-
 struct ClassSearch
 {
     std::string_view className;
@@ -304,7 +299,7 @@ CControlUI* CPaintManagerUI::FindSubControlByName(CControlUI* parent, std::strin
         parent = m_pRoot;
     if (!parent)
         return nullptr;
-    return parent->FindControl(FindFromName, &name, UIFIND_ALL);
+    return parent->FindSubControl(name);
 }
 
 CControlUI* CPaintManagerUI::FindSubControlByClass(CControlUI* parent, std::string_view className,

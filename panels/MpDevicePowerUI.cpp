@@ -12,11 +12,6 @@ namespace {
 constexpr int kKindMouse = 2;
 constexpr int kKindMousePad = 3;
 
-dui::CControlUI* MatchName(dui::CControlUI* control, void* data)
-{
-    return control->GetName() == *static_cast<const std::string_view*>(data) ? control : nullptr;
-}
-
 // Charging state → whether the bar shows and the status picture; wireless charging has its own.
 struct ChargeLook
 {
@@ -59,7 +54,7 @@ void* CMpDevicePowerUI::GetInterface(std::string_view name)
 
 dui::CControlUI* CMpDevicePowerUI::Find(std::string_view name)
 {
-    return FindControl(MatchName, &name, dui::UIFIND_ALL);
+    return FindSubControl(name);
 }
 
 void CMpDevicePowerUI::SetBatteryPowered(bool powered)

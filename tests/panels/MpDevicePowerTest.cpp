@@ -34,14 +34,7 @@ struct PowerDisplay
         if (display)
             display->SetDeviceKind(kind, 0);
     }
-    dui::CControlUI* Find(std::string_view name)
-    {
-        return display->FindControl(
-            [](dui::CControlUI* c, void* data) {
-                return c->GetName() == *static_cast<std::string_view*>(data) ? c : nullptr;
-            },
-            &name, dui::UIFIND_ALL);
-    }
+    dui::CControlUI* Find(std::string_view name) { return display->FindSubControl(name); }
     int Progress()
     {
         return static_cast<dui::CProgressUI*>(Find("device_Power_progress")->GetInterface("Progress"))
