@@ -245,9 +245,10 @@ void ScriptedPeer::Accept()
     hello.push_back(0);
     put16(static_cast<uint16_t>(identity_.descriptor.size()));
     hello.insert(hello.end(), identity_.descriptor.begin(), identity_.descriptor.end());
-    send(fd, hello.data(), hello.size(), MSG_NOSIGNAL);
+    // Counted before the hello leaves: a host that has read the hello may at once expect input reports.
     std::lock_guard<std::mutex> guard(lock_);
     connections_.push_back(fd);
+    send(fd, hello.data(), hello.size(), MSG_NOSIGNAL);
 }
 
 void ScriptedPeer::Serve(int fd)
