@@ -70,7 +70,8 @@ void CProfileList::Reread()
         KeepDamagedCopy(path);
     list_ = Json::Value(Json::objectValue);
     list_[kList] = Json::Value(Json::arrayValue);
-    list_[kSelect] = static_cast<int>(std::clamp<int64_t>(pj::ToInteger(pj::Member(read, kSelect)), 0, 1 << 20));
+    list_[kSelect] =
+        static_cast<int>(std::clamp<int64_t>(pj::ToInteger(pj::Member(read, kSelect)), 0, 1 << 20));
     entries_.clear();
     if (!usable)
         return;
@@ -103,13 +104,6 @@ bool CProfileList::NameTaken(std::string_view name) const
                        [&](const Entry& e) { return SameNameNoCase(e.name, name); });
 }
 
-bool CProfileList::IdTaken(std::string_view id) const
-{
-    std::error_code error;
-    return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.id == id; }) ||
-           std::filesystem::exists(folder_ + std::string(id) + kProfileExtension, error);
-}
-
 Json::Value CProfileList::ReadDefaultProfile() const
 {
     return readjsonFile(defaultFile_);
@@ -117,7 +111,10 @@ Json::Value CProfileList::ReadDefaultProfile() const
 
 int CProfileList::AppendProfile(const std::string& name, Json::Value document, bool selectIt)
 {
-    const std::string id = FreshStampName([this](std::string_view candidate) { return IdTaken(candidate); });
+    std::vector<std::string> known;
+    for (const Entry& e : entries_)
+        known.push_back(e.id);
+    const std::string id = FreshStampName(folder_, kProfileExtension, known);
     Stamp(document, name, id);
     const std::string file = folder_ + id + kProfileExtension;
     writejsonFile(file, document);

@@ -90,7 +90,6 @@ private:
     void Reread();
     bool WriteList();
     bool NameTaken(std::string_view name) const;
-    bool IdTaken(std::string_view id) const;
     // Appends an entry for a new profile with the document, stored under a fresh identifier.
     int AppendProfile(const std::string& name, Json::Value document, bool selectIt);
     Json::Value ReadDefaultProfile() const;

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 bool IsPlainFileName(std::string_view name)
 {
@@ -29,8 +31,14 @@ std::string LowestFreeName(const char* pattern, const std::function<bool(std::st
     }
 }
 
-std::string FreshStampName(const std::function<bool(std::string_view)>& taken)
+std::string FreshStampName(const std::string& folder, std::string_view extension,
+                           const std::vector<std::string>& known)
 {
+    const auto taken = [&](const std::string& name) {
+        std::error_code error;
+        return std::find(known.begin(), known.end(), name) != known.end() ||
+               std::filesystem::exists(folder + name + std::string(extension), error);
+    };
     std::string name = MakeTimeStampName();
     // The clock moves on by a millisecond at a time; a few tries are enough.
     for (int tries = 0; taken(name) && tries < 1000; ++tries) {

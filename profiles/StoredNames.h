@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The longest identifier or file name taken from a stored document.
 inline constexpr size_t kMaxStoredNameBytes = 200;
@@ -19,6 +20,8 @@ bool SameNameNoCase(std::string_view a, std::string_view b);
 // The first name of printf-style pattern (one %d) with 1, 2, 3 … that taken refuses.
 std::string LowestFreeName(const char* pattern, const std::function<bool(std::string_view)>& taken);
 
-// A time-stamp identifier (MakeTimeStampName) that taken refuses: two made within one millisecond
-// would otherwise be the same, and a second profile would overwrite the first one's file.
-std::string FreshStampName(const std::function<bool(std::string_view)>& taken);
+// A time-stamp identifier (MakeTimeStampName) that is none of the known ones and names no file of the
+// extension in the folder: two made within one millisecond would otherwise be the same, and a second
+// profile would overwrite the first one's file.
+std::string FreshStampName(const std::string& folder, std::string_view extension,
+                           const std::vector<std::string>& known);

@@ -51,8 +51,8 @@ protected:
             entry["profilelinkmame"] = "";
             list["profilelist"].append(entry);
             WriteText(DeviceFolder() + id + ".Json",
-                      R"({"profilename":")" + names[i] + R"(","profileUUID":")" + id + R"(","Device":[{"Mark":)" +
-                          std::to_string(i) + "}]}");
+                      R"({"profilename":")" + names[i] + R"(","profileUUID":")" + id +
+                          R"(","Device":[{"Mark":)" + std::to_string(i) + "}]}");
         }
         list["profileselect"] = select;
         WriteText(ListFile(), list.toStyledString());
@@ -269,7 +269,7 @@ TEST_F(ProfileListTest, IdentifiersThatLeaveTheFolderAreSkipped)
     WriteText(Path("victim.Json"), "{}");
     Json::Value list;
     for (const std::string& id : {std::string("../victim"), std::string("a/b"), std::string(""),
-                                 std::string(".."), std::string(201, 'x'), std::string("good")}) {
+                                  std::string(".."), std::string(201, 'x'), std::string("good")}) {
         Json::Value entry;
         entry["profilename"] = "n " + id;
         entry["profileUUID"] = id;
