@@ -140,8 +140,13 @@ std::string RuntimeFolder()
     if (replacement.rfind(TempFolder(), 0) != 0 || !IsPrivateFolder(replacement)) {
         std::string pattern = TempFolder() + "orvant-" + std::to_string(::getuid()) + "-XXXXXX";
         replacement = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-        DebugPrintf("runtime folder %s is not this user's own; using %s instead\n", shared.c_str(),
-                    replacement.c_str());
+        if (replacement.empty()) {
+            DebugPrintf("runtime folder %s is not this user's own and no private one can be made\n",
+                        shared.c_str());
+        } else {
+            DebugPrintf("runtime folder %s is not this user's own; using %s instead\n", shared.c_str(),
+                        replacement.c_str());
+        }
     }
     return replacement.empty() ? shared + "/" : replacement + "/";
 }
