@@ -173,6 +173,7 @@ TEST_F(SkinFilesTest, LayoutsCarryTheControlNamesTheProgramLooksUp)
     ASSERT_NE(Build(h, "XML/main.xml", cb), nullptr);
     EXPECT_EQ(h.Manager().GetInitSize().cx, 1000);
     EXPECT_EQ(h.Manager().GetInitSize().cy, 640);
+    EXPECT_EQ(h.Manager().GetRoot()->GetName(), "root") << "the window's size notification names its root";
     EXPECT_EQ(h.Find("control_light_status")->GetText(), "控制灯光");
     EXPECT_FALSE(h.Find("setting_progress")->IsVisible());
     // Both tab layouts start with the placeholder page that stands for "no device".
