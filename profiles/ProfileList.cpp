@@ -87,7 +87,11 @@ void CProfileList::Reread()
         list_[kList].append(ListEntry(name, id));
         entries_.push_back({name, id});
     }
-    selection_ = std::clamp(list_[kSelect].asInt(), 0, std::max(0, Count() - 1));
+}
+
+int CProfileList::StoredSelection() const
+{
+    return std::clamp(list_[kSelect].asInt(), 0, std::max(0, Count() - 1));
 }
 
 bool CProfileList::WriteList()
@@ -140,8 +144,7 @@ void CProfileList::Load()
         list_[kSelect] = 0;
         AppendProfile(kFirstName, ReadDefaultProfile(), true);
     }
-    selection_ = std::clamp(list_[kSelect].asInt(), 0, std::max(0, Count() - 1));
-    currentId_ = entries_.empty() ? std::string() : entries_[static_cast<size_t>(selection_)].id;
+    currentId_ = entries_.empty() ? std::string() : entries_[static_cast<size_t>(StoredSelection())].id;
 }
 
 bool CProfileList::Select(int position)
@@ -150,7 +153,6 @@ bool CProfileList::Select(int position)
     if (position < 0 || position >= Count())
         return false;
     list_[kSelect] = position;
-    selection_ = position;
     currentId_ = entries_[static_cast<size_t>(position)].id;
     WriteList();
     return true;

@@ -62,7 +62,7 @@ public:
     // The entries as last read, in list order, and the stored selection.
     const std::vector<Entry>& Entries() const { return entries_; }
     int Count() const { return static_cast<int>(entries_.size()); }
-    int StoredSelection() const { return selection_; }
+    int StoredSelection() const;
     // The profile file of an entry (device folder + identifier + ".Json"); empty when out of range.
     std::string ProfileFile(int position) const;
 
@@ -99,6 +99,5 @@ private:
     std::string defaultFile_;
     Json::Value list_;
     std::vector<Entry> entries_;
-    int selection_ = 0;
     std::string currentId_;
 };
