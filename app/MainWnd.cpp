@@ -1,5 +1,6 @@
 #include "app/MainWnd.h"
 
+#include "app/AutomationDriver.h"
 #include "app/MsgWnd.h"
 #include "app/WindowMessages.h"
 #include "app/WorkToolReply.h"
@@ -263,6 +264,11 @@ dui::LRESULT CMainWnd::HandleCustomMessage(dui::UINT msg, dui::WPARAM wParam, du
         return 0;
     case dui::WM_COPYDATA:
         // Audio data (record types 1 and 2) goes to the audio lighting once it exists.
+        if (const auto* record = reinterpret_cast<const CopyDataRecord*>(lParam);
+            record && record->type == CAutomationDriver::kRecordType &&
+            m_automation.Queue(std::string_view(static_cast<const char*>(record->data), record->size))) {
+            PostMessage(UM_AUTOMATION);
+        }
         return 0;
     case dui::WM_DISPLAYCHANGE:
         platform::DebugOutput("显示器分辨率发生变化\n");
@@ -302,6 +308,8 @@ dui::LRESULT CMainWnd::HandleCustomMessage(dui::UINT msg, dui::WPARAM wParam, du
         if (dui::CControlUI* set = m_pm.FindControl("setbtn")) {
             set->SetForeImage("");
         }
+    } else if (msg == UM_AUTOMATION) {
+        m_automation.RunQueued(GetHWND());
     } else if (msg == UM_WIRELESS_LINK) {
         if (m_pages) {
             if (lParam == 0) {

@@ -16,6 +16,7 @@
 #include "app/BusReceiver.h"
 #include "app/DevicePages.h"
 #include "app/NotifyRouter.h"
+#include "app/AutomationDriver.h"
 #include "app/ProfileCommands.h"
 #include "app/RouteTarget.h"
 #include "app/WindowCallRelay.h"
@@ -145,6 +146,7 @@ private:
     dui::CTrayIcon m_tray;
     CNotifyRouter m_router{*this};
     std::unique_ptr<CDevicePages> m_pages;
+    CAutomationDriver m_automation;
     CProfileCommands m_profiles{nullptr, {}}; // given the window and its message box on initialisation
     CWindowCallRelay m_relay;
     std::unique_ptr<CDeviceDiscovery> m_discovery; // after m_pages: it holds the pages' slots

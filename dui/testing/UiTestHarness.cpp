@@ -1,5 +1,7 @@
 #include "dui/testing/UiTestHarness.h"
 
+#include "dui/ControlAutomation.h"
+
 #include "dui/Combo.h"
 #include "dui/Control.h"
 #include "dui/List.h"
@@ -29,21 +31,7 @@ void EnsureApplication()
 
 bool ClickInWindow(HWND hWnd, std::string_view name)
 {
-    CWindowWnd* window = WindowFromHandle(hWnd);
-    CPaintManagerUI* pm = window ? window->GetPaintManager() : nullptr;
-    if (!pm)
-        return false;
-    pm->UpdateLayout();
-    CControlUI* control = pm->FindControl(name);
-    if (!control || !control->IsVisible())
-        return false;
-    RECT r = control->GetPos();
-    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    window->SendMessage(WM_MOUSEMOVE, 0, at);
-    window->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
-    if (IsWindow(hWnd))
-        window->SendMessage(WM_LBUTTONUP, 0, at);
-    return true;
+    return ClickControl(hWnd, name);
 }
 
 bool PumpEventsUntil(const std::function<bool()>& done, int timeoutMs)
