@@ -11,6 +11,7 @@
 #include "dui/WindowMessages.h"
 #include "platform/DebugOutput.h"
 #include "platform/Event.h"
+#include "profiles/LightLibrarySeed.h"
 #include "profiles/StorageHelpers.h"
 
 #include <algorithm>
@@ -224,6 +225,8 @@ dui::CControlUI* CNimbrelUSBDevice::GetLedButton(int led) const
 void CNimbrelUSBDevice::InitPage()
 {
     BindProfilePanel();
+    if (!lightingListName_.empty())
+        SeedLightLibrary(DataFolder(), DefaultDataFolder(), lightingListName_);
     if (pageLayoutPath_.empty()) {
         SetKeyCount(0);
         SetLedCount(0);

@@ -76,6 +76,7 @@ public:
     void Notify(dui::TNotifyUI& msg) override;
 
     // Virtual operations in their fixed order.
+    // Also gives a fresh device folder the shipped light library.
     /* 1 */ virtual void InitPage();
     /* 2 */ virtual int ApplyProfileLighting();
     /* 3 */ virtual void EffectBreathing();
