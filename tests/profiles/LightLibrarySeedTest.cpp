@@ -28,8 +28,8 @@ TEST_F(LightLibrarySeedTest, CopiesTheListAndItsEffectsOnceAndKeepsTheUsersFiles
     ASSERT_GT(effects.size(), 1u);
 
     WriteText(Path("2025_01_01_00_00_00_001.light"), R"({"LEDEffectList":[]})");
-    EXPECT_EQ(SeedLightLibrary(Folder(), shipped_, "zentor_light"), effects)
-        << "the list and all but the user's effect";
+    EXPECT_EQ(SeedLightLibrary(Folder(), shipped_, "zentor_light"), static_cast<int>(effects.size()))
+        << "the list and every effect but the user's";
     EXPECT_EQ(ReadText(Path("zentor_light.config")), ReadText(shipped_ + "zentor_light.config"));
     EXPECT_EQ(ReadText(Path("2025_01_01_00_00_00_002.light")),
               ReadText(shipped_ + "2025_01_01_00_00_00_002.light"));
