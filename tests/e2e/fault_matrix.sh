@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# The program against a misbehaving device: a wired keyboard, and a mouse on its cable with its receiver
+# plugged in. For each fault of the table in turn the simulator injects it, the program is made to talk
+# to the device, and then the program must still run, its window must answer the "WorkTool" question
+# within 200 ms (timed from sending the question to the reply arriving), and once the fault is cleared
+# the device must be talked to normally again. A failing fault is reported with both logs' tails and
+# the loop goes on, so one run names every fault the program does not survive.
+set -u
+bin=${1:?usage: fault_matrix.sh BIN_FOLDER}
+source "$(dirname "$0")/msg_common.bash"
+source "$(dirname "$0")/program_common.bash"
+[ -x "$app" ] && [ -x "$simulator" ] && [ -x "$msg" ] || fail "a program is not built in $bin"
+
+bound_ms=200
+# How long the question may go unanswered before the case counts as a hang (the figure is then unknown).
+hang_ms=3000
+
+# fault | simulator line that injects it | how the program is made to talk to the device
+cases="
+delay past the time-out     | fault keyboard delay 1500 cmd 0x1c count 0          | light
+dropped reply               | fault keyboard drop cmd 0x1c count 0                | light
+other command byte once     | fault keyboard other 0x12 cmd 0x1c count 0          | light
+other command byte twice    | fault keyboard other 0x12 times 2 cmd 0x1c count 0  | light
+status 0xff                 | fault keyboard status 0xff cmd 0x1c count 0         | light
+status 0xfe                 | fault keyboard status 0xfe cmd 0x1c count 0         | light
+bad checksum                | fault keyboard checksum cmd 0x1c count 0            | light
+vanishing mid-transfer      | fault keyboard vanish cmd 0x12 offset 112          | frames
+receiver offline            | online mouse-receiver off                           | receiver
+receiver silent on its query | fault mouse-receiver drop cmd 0xaa count 0         | receiver
+"
+
+reply_line='^04 .. .. 1c   00 00 00 00' # the keyboard's successful answer to 0x1C, as the program dumps it
+# answers_1c: how many successful 0x1C replies the program has read.
+answers_1c() { grep -A1 -xF "返回" "$work/app.err" | grep -c "$reply_line"; }
+arrived_1c() { sim_number keyboard 0x1c; }
+
+# Ways to make the program talk; each returns once the program is at it.
+# light: the lighting-control message; the program sends 0x1C to the wired keyboard.
+talk_light() {
+    local before
+    before=$(count "lighting control 1")
+    "$msg" send "$title" UWM_LIGHT_CONTROL_MSG 1 1 || fail "could not send the lighting-control message"
+    wait_count "lighting control 1" $((before + 1))
+}
+# frames: the frame pump already sends lighting frames to the keyboard; the fault ends it.
+talk_frames() {
+    for _ in $(seq 100); do
+        sim_answer list | grep -q "keyboard=unplugged" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+# receiver: the mouse's cable is pulled while its receiver stays, so the program switches to the
+# receiver and asks it whether the mouse is online; switches_done is how many such switches had ended.
+talk_receiver() {
+    local before
+    before=$(count "鼠标设备丢失")
+    switches_done=$(count "获取2")
+    sim unplug mouse
+    wait_count "鼠标设备丢失" $((before + 1))
+}
+
+# Proof that the device is talked to normally again, after the fault was cleared.
+# keyboard: a lighting-control message reaches the keyboard and the program reads its good answer.
+normal_keyboard() {
+    local arrived answered
+    if sim_answer list | grep -q "keyboard=unplugged"; then
+        local added
+        added=$(count "添加一个键盘设备")
+        sim plug keyboard
+        wait_count "添加一个键盘设备" $((added + 1)) || return 1
+    fi
+    arrived=$(arrived_1c)
+    answered=$(answers_1c)
+    talk_light || return 1
+    for _ in $(seq 50); do
+        [ "$(answers_1c)" -gt "$answered" ] && [ "$(arrived_1c)" -gt "$arrived" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+# mouse: the switch under the fault ends, the mouse goes back on its cable and is pulled again: the
+# program switches to the receiver and its first online query is answered yes.
+normal_mouse() {
+    local added queries failed
+    sim online mouse-receiver on
+    wait_count "获取2" $((switches_done + 1)) || return 1
+    added=$(count "添加一个鼠标设备")
+    sim plug mouse
+    wait_count "添加一个鼠标设备" $((added + 1)) || return 1
+    queries=$(sim_number mouse-receiver onlineQueries)
+    failed=$(count "获取2.4G模式失败")
+    talk_receiver || return 1
+    wait_count "获取2" $((switches_done + 1)) || return 1
+    [ "$(count "获取2.4G模式失败")" -eq "$failed" ] &&
+        [ "$(sim_number mouse-receiver onlineQueries)" -gt "$queries" ] || return 1
+    sim plug mouse
+    wait_count "添加一个鼠标设备" $((added + 2))
+}
+
+# plug_mouse_receiver: both receivers carry the same ids, so the first one the program finds takes the
+# keyboard receiver's slot; the mouse's is plugged in once the keyboard's holds it (a command and an
+# event interface each for the keyboard's cable and receiver). Its mouse is reachable through it.
+plug_mouse_receiver() {
+    wait_count "添加一个键盘设备" 4 || fail "the keyboard's receiver was not found"
+    local added
+    added=$(count "添加一个鼠标设备")
+    sim online mouse-receiver on
+    sim plug mouse-receiver
+    wait_count "添加一个鼠标设备" $((added + 2)) || fail "the mouse's receiver was not found"
+}
+
+failures=()
+# case_failed FAULT WHAT: notes and reports one failure of a case.
+case_failed() {
+    failures+=("$1: $2")
+    echo "$me: [$1] $2" >&2
+    show_logs 30
+}
+
+start_sim keyboard keyboard-receiver mouse mouse-receiver
+sim unplug mouse-receiver
+start_app
+wait_count "device tiles shown 2, No_device_Link hidden" 1 || fail "the keyboard's and mouse's tiles were not shown"
+plug_mouse_receiver
+normal_keyboard || fail "the keyboard is not talked to before any fault"
+
+while IFS='|' read -r fault inject talk; do
+    fault=$(xargs <<<"$fault")
+    [ -n "$fault" ] || continue
+    inject=$(xargs <<<"$inject")
+    talk=$(xargs <<<"$talk")
+    device=keyboard
+    [ "$talk" = receiver ] && device=mouse
+    started=$(date +%s%N)
+    sim "$inject"
+    "talk_$talk" || case_failed "$fault" "the program did not start talking to the $device"
+    if ! app_alive; then
+        case_failed "$fault" "the program is no longer running"
+        break
+    fi
+    if ! ask_worktool "$hang_ms"; then
+        case_failed "$fault" "the window did not answer the WorkTool question within $hang_ms ms"
+    elif [ "$reply_ms" -gt "$bound_ms" ]; then
+        case_failed "$fault" "the window answered the WorkTool question in $reply_ms ms (bound $bound_ms ms)"
+    fi
+    sim clear "$device"
+    "normal_$device" || case_failed "$fault" "after clear the $device was not talked to normally"
+    app_alive || { case_failed "$fault" "the program is no longer running"; break; }
+    echo "$me: $fault: WorkTool reply ${reply_ms:-none} ms, case $((($(date +%s%N) - started) / 1000000)) ms"
+done <<<"$cases"
+
+app_alive && stop_app
+if [ "${#failures[@]}" -ne 0 ]; then
+    echo "$me: ${#failures[@]} failed:" >&2
+    printf '  %s\n' "${failures[@]}" >&2
+    exit 1
+fi
+echo "$me: ok"
