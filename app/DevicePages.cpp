@@ -12,9 +12,11 @@
 #include "platform/DebugOutput.h"
 #include "platform/Event.h"
 
+#include <algorithm>
 #include <mutex>
 
 static_assert(CDeviceOptionUI::kWirelessLinkMessage == UM_WIRELESS_LINK);
+static_assert(CNimbrelUSBDevice::kWorkDoneMessage == UM_DEVICE_WORK_DONE);
 
 namespace {
 
@@ -230,13 +232,11 @@ void CDevicePages::DetachCommandInterface(int slot)
     CNimbrelUSBDevice* device = FindDevice(s.kind, slots_.Slot(DeviceKeySlot(slots_, slot)));
     if (!device)
         return;
+    // Closing cuts short a command the device worker has in flight, so nothing here waits on it.
     CDeviceLink& link = device->CommandLink();
-    {
-        std::lock_guard lock(link.TransactionLock());
-        link.SetOpen(false);
-        link.LinkA().Close();
-        link.LinkB().Close();
-    }
+    link.SetOpen(false);
+    link.LinkA().Close();
+    link.LinkB().Close();
     const int index = TileIndexOf(static_cast<CDeviceOptionUI*>(device->GetTile()));
     if (index >= 0)
         HideTileAndReselect(index);
@@ -260,36 +260,69 @@ void CDevicePages::SwitchPartnerLink(int slot)
     const bool wasWireless = device->IsWireless();
     const std::string path = PartnerSwitchPath(slots_, slot, wasWireless);
     {
-        std::lock_guard lock(link.TransactionLock());
-        link.SetOpen(false);
-        // The side left behind is closed too: its interface is gone or no longer used.
+        // The side left behind is closed first: its interface is gone or no longer used, and closing
+        // cuts short a command in flight there, so the lock is not held for a reply that never comes.
         CHidDevice& to = wasWireless ? link.LinkA() : link.LinkB();
         CHidDevice& from = wasWireless ? link.LinkB() : link.LinkA();
+        link.SetOpen(false);
+        from.Close();
+        std::lock_guard lock(link.TransactionLock());
         if (!OpenSide(to, path))
             return;
-        from.Close();
         link.SetOpen(true);
         link.SetLinkMode(wasWireless ? kLinkModeWired : kLinkModeWireless);
     }
     TraceLink(*device);
-    if (!wasWireless) {
-        if (device->IsBatteryPowered()) {
-            for (int attempt = 1; attempt <= kOnlineQueryTries && !link.QueryWirelessOnline(); ++attempt) {
-                if (attempt < kOnlineQueryTries) {
-                    platform::DebugOutput(kOnlineQueryFailedLine);
-                    platform::SleepMs(kOnlineQueryPauseMs);
-                }
-            }
-            platform::DebugOutput(kOnlineQueryDoneLine);
-            device->RefreshBattery();
-        }
-        tile->StartPresenceTimer(CDeviceOptionUI::kFirstPresenceMs);
-    } else {
+    if (wasWireless) {
         tile->StartAttachTimer();
         dui::SendMessage(owner_, UM_WIRELESS_LINK, static_cast<dui::WPARAM>(device->GetDeviceIndex()), 1);
         if (device->IsBatteryPowered())
-            device->RefreshBattery();
+            device->PostDeviceWork("battery", [device](platform::Event&) { device->RefreshBattery(); });
+        return;
     }
+    // Now on the receiver: the device may take a moment to answer there. The questions run on the
+    // device's worker; the presence timer starts once they are done.
+    const bool ask = device->IsBatteryPowered();
+    device->AskDevice(
+        "switch-online",
+        [device, ask](platform::Event& stop) {
+            if (ask)
+                AwaitWirelessOnline(*device, stop);
+            return true;
+        },
+        [device](bool) {
+            if (CDeviceOptionUI* t = CDeviceOptionUI::Of(device))
+                t->StartPresenceTimer(CDeviceOptionUI::kFirstPresenceMs);
+        });
+}
+
+void CDevicePages::AwaitWirelessOnline(CNimbrelUSBDevice& device, platform::Event& stop)
+{
+    CDeviceLink& link = device.CommandLink();
+    for (int attempt = 1; attempt <= kOnlineQueryTries && !link.QueryWirelessOnline(); ++attempt) {
+        if (!link.IsOpen())
+            break; // the receiver went meanwhile: nobody to ask
+        if (attempt < kOnlineQueryTries) {
+            platform::DebugOutput(kOnlineQueryFailedLine);
+            if (platform::WaitOne(stop, kOnlineQueryPauseMs))
+                return;
+        }
+    }
+    platform::DebugOutput(kOnlineQueryDoneLine);
+    device.RefreshBattery();
+}
+
+void CDevicePages::RunDeviceCompletions()
+{
+    for (CNimbrelUSBDevice* device : AllDevices())
+        device->RunUiCompletions();
+}
+
+bool CDevicePages::IsDeviceWorkIdle() const
+{
+    const std::vector<CNimbrelUSBDevice*> devices = AllDevices();
+    return std::all_of(devices.begin(), devices.end(),
+                       [](const CNimbrelUSBDevice* d) { return d->IsDeviceWorkIdle(); });
 }
 
 // Event interface ------------------------------------------------------------------------------------

@@ -6,14 +6,18 @@
 // tiles, and keeping "No_device_Link" and the two tab layouts ("device_switch",
 // "device_power_switch") in step with the shown tiles.
 //
-// Everything here runs on the UI thread. The discovery thread writes the slots only while the UI
+// Everything here runs on the UI thread, which never waits on a device: what asks the device (the
+// online questions after a switch to the receiver, battery reads) runs on the device's worker and
+// reports back through RunDeviceCompletions. The discovery thread writes the slots only while the UI
 // thread is inside OnDeviceArrived / OnDeviceRemoved for that slot (it waits for the send). Command
-// links are opened and closed under their transaction lock (see CDeviceLink), nothing else is held.
+// links are closed first (which cuts short a command in flight) and opened under their transaction
+// lock (see CDeviceLink); nothing else is held.
 
 #include "devices/DeviceSlotList.h"
 #include "devices/PartnerLinkDecision.h"
 #include "dui/DialogBuilder.h"
 #include "dui/PaintManager.h"
+#include "platform/Event.h"
 
 #include <cstdint>
 #include <functional>
@@ -83,6 +87,10 @@ public:
     void SelectNeighbour(int direction);
     // Shows "No_device_Link" exactly when no tile stands for a connected device.
     void UpdateNoDeviceLink();
+    // CNimbrelUSBDevice::kWorkDoneMessage: runs what the devices' workers handed to the UI thread.
+    void RunDeviceCompletions();
+    // True when no device has work waiting, running or handed back.
+    bool IsDeviceWorkIdle() const;
 
     // The steps of the handlers above, by slot (out-of-range slots are ignored).
     // Builds the battery display, page and hidden tile of the device type of that supported-device
@@ -116,6 +124,9 @@ public:
 private:
     // Debug trace of a device's command link after it opened or moved: side and chunk size.
     static void TraceLink(CNimbrelUSBDevice& device);
+    // On the device worker after a switch to the receiver: asks a battery device until it answers
+    // there (kOnlineQueryTries at most, or until stop), then reads its battery.
+    static void AwaitWirelessOnline(CNimbrelUSBDevice& device, platform::Event& stop);
     // Runs a partner switch when that is the action; true when the action is the one to go on with.
     bool Proceed(CommandLinkAction action, CommandLinkAction proceed, int slot);
     std::vector<CNimbrelUSBDevice*>* FamilyList(int kind);

@@ -231,6 +231,15 @@ dui::LRESULT CMainWnd::HandleCustomMessage(dui::UINT msg, dui::WPARAM wParam, du
         handled = true;
         return 0;
     }
+    if (msg == UM_DEVICE_WORK_DONE) {
+        // Kept while suspended too: a device posts it once per batch of answers, so a dropped one
+        // would leave the answers waiting for ever.
+        if (m_pages) {
+            m_pages->RunDeviceCompletions();
+        }
+        handled = true;
+        return 0;
+    }
     if (!m_powerOn) {
         if (msg == UM_MENU_ITEM_CLICK) {
             delete reinterpret_cast<dui::MenuCmd*>(wParam); // dropped, but the record is ours to free
@@ -457,7 +466,7 @@ void CMainWnd::SetLightControl(int state)
     }
     for (const auto* list : {&m_pages->Mice(), &m_pages->MousePads(), &m_pages->Keyboards()}) {
         for (CNimbrelUSBDevice* device : *list) {
-            device->SetLightingControl(state != 0);
+            device->RequestLightingControl(state != 0);
         }
     }
 }

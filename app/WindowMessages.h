@@ -39,6 +39,7 @@ inline constexpr uint32_t UM_DEVICE_REMOVED = 3091;        // sent by discovery;
 inline constexpr uint32_t UM_OPEN_SETTINGS = 3093;         // opens the settings window centred
 inline constexpr uint32_t UM_CLEAR_UPDATE_BADGE = 3094;    // clears the fore image of "setbtn"
 inline constexpr uint32_t UM_WIRELESS_LINK = 3331;         // wParam = device index; lParam 1 present, 0 lost
+inline constexpr uint32_t UM_DEVICE_WORK_DONE = 3340; // posted by a device: answers wait for the UI thread
 
 struct PrivateMessageEntry
 {
@@ -57,6 +58,7 @@ inline constexpr PrivateMessageEntry kPrivateMessages[] = {
     {"UM_OPEN_SETTINGS", UM_OPEN_SETTINGS},
     {"UM_CLEAR_UPDATE_BADGE", UM_CLEAR_UPDATE_BADGE},
     {"UM_WIRELESS_LINK", UM_WIRELESS_LINK},
+    {"UM_DEVICE_WORK_DONE", UM_DEVICE_WORK_DONE},
 };
 
 // When a registered message is registered.

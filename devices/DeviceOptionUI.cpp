@@ -24,6 +24,7 @@ CDeviceOptionUI::CDeviceOptionUI()
 
 CDeviceOptionUI::~CDeviceOptionUI()
 {
+    // The skin frees pages and tiles in no fixed order: whichever goes first unlinks the other.
     if (device_ && device_->GetTile() == this)
         device_->SetTile(nullptr);
     if (notifierManager_)
@@ -136,6 +137,12 @@ void CDeviceOptionUI::SetDevice(CNimbrelUSBDevice* device)
     device_ = device;
     if (device_)
         device_->SetTile(this);
+}
+
+void CDeviceOptionUI::ForgetDevice(const CNimbrelUSBDevice* device)
+{
+    if (device_ == device)
+        device_ = nullptr;
 }
 
 void CDeviceOptionUI::SetKindRole(int kind, int role)
@@ -257,13 +264,13 @@ void CDeviceOptionUI::OnTimer(dui::UINT id)
         OnAttach();
         break;
     case kEventReportTimer:
-        device_->OnEventReport();
+        RunOnDevice("event-report", &CNimbrelUSBDevice::OnEventReport);
         break;
     case kDeferredTaskATimer:
-        device_->DeferredTaskA();
+        RunOnDevice("deferred-a", &CNimbrelUSBDevice::DeferredTaskA);
         break;
     case kDeferredTaskBTimer:
-        device_->DeferredTaskB();
+        RunOnDevice("deferred-b", &CNimbrelUSBDevice::DeferredTaskB);
         break;
     case kBatteryTimer:
         OnBattery();
@@ -276,25 +283,52 @@ void CDeviceOptionUI::OnTimer(dui::UINT id)
     }
 }
 
+CDeviceOptionUI* CDeviceOptionUI::Of(CNimbrelUSBDevice* device)
+{
+    dui::CControlUI* tile = device ? device->GetTile() : nullptr;
+    return tile ? static_cast<CDeviceOptionUI*>(tile->GetInterface(kClassName)) : nullptr;
+}
+
+void CDeviceOptionUI::RunOnDevice(std::string_view key, void (CNimbrelUSBDevice::*operation)())
+{
+    CNimbrelUSBDevice* device = device_;
+    device->PostDeviceWork(key, [device, operation](platform::Event&) { (device->*operation)(); });
+}
+
+// Each timer asks the device on its worker; the answer comes back here on the UI thread, to the tile
+// the device has then.
 void CDeviceOptionUI::OnAttach()
 {
-    CDeviceLink& link = device_->CommandLink();
-    if (device_->IsWireless() && link.IsOpen()) {
-        if (!device_->IsWirelessOnline()) {
-            // The owner takes a lost device off the row (closing what belongs to it) before the tile
-            // hides; without an owner the tile still hides.
-            if (shown_) {
-                SendWirelessLink(false);
-                SetShown(false);
-            }
-            SetTimer(kAttachTimer, kAttachRetryMs);
-            return;
+    CNimbrelUSBDevice* device = device_;
+    device->AskDevice(
+        "attach",
+        [device](platform::Event&) {
+            const bool wireless = device->IsWireless() && device->CommandLink().IsOpen();
+            return AttachAnswer{wireless, !wireless || device->IsWirelessOnline()};
+        },
+        [device](AttachAnswer answer) {
+            if (CDeviceOptionUI* tile = Of(device))
+                tile->Attached(answer);
+        });
+}
+
+void CDeviceOptionUI::Attached(AttachAnswer answer)
+{
+    if (!answer.online) {
+        // The owner takes a lost device off the row (closing what belongs to it) before the tile
+        // hides; without an owner the tile still hides.
+        if (shown_) {
+            SendWirelessLink(false);
+            SetShown(false);
         }
-        SendWirelessLink(true);
+        SetTimer(kAttachTimer, kAttachRetryMs);
+        return;
     }
-    device_->OnAttached();
+    if (answer.wireless)
+        SendWirelessLink(true);
+    RunOnDevice("attached", &CNimbrelUSBDevice::OnAttached);
     SetTimer(kFramePumpTimer, kFirstFrameMs);
-    if (device_->IsBatteryPowered() && link.IsOpen())
+    if (device_->IsBatteryPowered() && device_->CommandLink().IsOpen())
         SetTimer(kBatteryTimer, kFirstBatteryMs);
     if (device_->IsWireless())
         StartPresenceTimer(kFirstPresenceMs);
@@ -302,7 +336,8 @@ void CDeviceOptionUI::OnAttach()
 
 void CDeviceOptionUI::OnFramePump()
 {
-    device_->SendLightFrame();
+    // The worker sends the newest frame when it gets to it; while one send waits, the pump adds none.
+    RunOnDevice("frame", &CNimbrelUSBDevice::SendLightFrame);
     if (IsSelected() && device_->IsLivePreview()) {
         if (dui::CControlUI* panel = device_->GetKeyPanel())
             panel->Invalidate();
@@ -313,7 +348,7 @@ void CDeviceOptionUI::OnFramePump()
 
 void CDeviceOptionUI::OnBattery()
 {
-    device_->RefreshBattery();
+    RunOnDevice("battery", &CNimbrelUSBDevice::RefreshBattery);
     if (device_->IsBatteryPowered())
         SetTimer(kBatteryTimer, kBatteryMs);
 }
@@ -322,18 +357,31 @@ void CDeviceOptionUI::OnPresence()
 {
     if (!device_->IsWireless())
         return;
-    if (device_->IsWirelessOnline()) {
+    CNimbrelUSBDevice* device = device_;
+    device->AskDevice(
+        "presence", [device](platform::Event&) { return device->IsWirelessOnline(); },
+        [device](bool online) {
+            if (CDeviceOptionUI* tile = Of(device))
+                tile->PresenceAnswered(online);
+        });
+}
+
+void CDeviceOptionUI::PresenceAnswered(bool online)
+{
+    if (!device_ || !device_->IsWireless())
+        return;
+    if (online) {
         if (!shown_) {
             platform::DebugOutput(kPresenceRegainedLine);
             SendWirelessLink(true);
             if (device_->IsBatteryPowered())
-                device_->RefreshBattery();
+                RunOnDevice("battery", &CNimbrelUSBDevice::RefreshBattery);
         }
     } else if (shown_) {
         platform::DebugOutput(kPresenceLostLine);
         SendWirelessLink(false);
     }
-    if (device_->IsWireless() && device_->CommandLink().IsOpen())
+    if (device_ && device_->IsWireless() && device_->CommandLink().IsOpen())
         SetTimer(kPresenceTimer, kPresenceMs);
 }
 

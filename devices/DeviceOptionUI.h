@@ -7,8 +7,9 @@
 // pictures of its kind; its control timers pace the device's periodic work (light frames, battery,
 // wireless presence, deferred device tasks).
 //
-// UI thread only. The timers call the device on the UI thread; UM_WIRELESS_LINK goes to the device's
-// owner window with a send.
+// UI thread only. The timers hand the device's work to its worker and act on the answers when they come
+// back (the UI thread never waits on the device); UM_WIRELESS_LINK goes to the device's owner window
+// with a send.
 
 #include "dui/HorizontalLayout.h"
 #include "dui/UIDefine.h"
@@ -75,9 +76,12 @@ public:
     // Watches the synchronised option of this tile to switch the pictures.
     void Notify(dui::TNotifyUI& msg) override;
 
-    // Device: setting it also tells the device this tile.
+    // Device: setting it also tells the device this tile. A device going away calls ForgetDevice.
     void SetDevice(CNimbrelUSBDevice* device);
     CNimbrelUSBDevice* GetDevice() const { return device_; }
+    void ForgetDevice(const CNimbrelUSBDevice* device);
+    // The tile a device has, or nullptr.
+    static CDeviceOptionUI* Of(CNimbrelUSBDevice* device);
 
     // Kind and role choose the pictures (kind 3 with a role other than 0 or 1 keeps them).
     void SetKindRole(int kind, int role);
@@ -127,11 +131,23 @@ private:
     void SetPictures(const char* prefix);
     // Gives "device_select" the pictures of the synchronised state.
     void ShowPictures();
+    // What the attach timer's question found: whether the device was on its open receiver link, and
+    // whether it answered there (always true on a cable).
+    struct AttachAnswer
+    {
+        bool wireless;
+        bool online;
+    };
+
     void OnTimer(dui::UINT id);
+    // Runs one device operation on the device's worker, under the key (one waiting copy at most).
+    void RunOnDevice(std::string_view key, void (CNimbrelUSBDevice::*operation)());
     void OnAttach();
+    void Attached(AttachAnswer answer);
     void OnFramePump();
     void OnBattery();
     void OnPresence();
+    void PresenceAnswered(bool online);
     void SendWirelessLink(bool present);
 
     CNimbrelUSBDevice* device_ = nullptr;

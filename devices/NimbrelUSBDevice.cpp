@@ -1,11 +1,13 @@
 #include "devices/NimbrelUSBDevice.h"
 
 #include "devices/DeviceKinds.h"
+#include "devices/DeviceOptionUI.h"
 #include "devices/DevicePageViews.h"
 #include "devices/IndexedControlName.h"
 #include "devices/LightingTables.h"
 #include "dui/PaintManager.h"
 #include "dui/TabLayout.h"
+#include "dui/WindowMessages.h"
 #include "platform/DebugOutput.h"
 #include "platform/Event.h"
 #include "profiles/StorageHelpers.h"
@@ -90,10 +92,16 @@ CNimbrelUSBDevice::CNimbrelUSBDevice() = default;
 
 CNimbrelUSBDevice::~CNimbrelUSBDevice()
 {
-    StopEventReaders();
+    // Closing the links first cuts short a job that waits on the device, so the worker ends at once.
     commandLink_.SetOpen(false);
     commandLink_.LinkA().Close();
     commandLink_.LinkB().Close();
+    StopDeviceWork();
+    StopEventReaders();
+    // The skin frees pages and tiles in no fixed order: whichever goes first unlinks the other.
+    if (auto* tile =
+            tile_ ? static_cast<CDeviceOptionUI*>(tile_->GetInterface(CDeviceOptionUI::kClassName)) : nullptr)
+        tile->ForgetDevice(this);
     if (notifierRegistered_ && GetManager())
         GetManager()->RemoveNotifier(this);
 }
@@ -586,6 +594,50 @@ void CNimbrelUSBDevice::SetCustomColour(int led, const CustomColourRecord& recor
         customColours_[static_cast<size_t>(led)] = record;
 }
 
+// Device work ----------------------------------------------------------------------------------------
+
+bool CNimbrelUSBDevice::PostDeviceWork(std::string_view key, CDeviceWorker::Job job)
+{
+    return worker_.Post(std::move(job), key);
+}
+
+void CNimbrelUSBDevice::PostToUi(std::function<void()> fn)
+{
+    bool first = false;
+    {
+        std::lock_guard guard(uiLock_);
+        first = uiQueue_.empty();
+        uiQueue_.push_back(std::move(fn));
+    }
+    // One message per batch: the window runs everything queued until then.
+    if (first && ownerWindow_)
+        dui::PostMessage(ownerWindow_, kWorkDoneMessage, 0, 0);
+}
+
+void CNimbrelUSBDevice::RunUiCompletions()
+{
+    std::vector<std::function<void()>> ready;
+    {
+        std::lock_guard guard(uiLock_);
+        ready.swap(uiQueue_);
+    }
+    for (auto& fn : ready)
+        fn();
+}
+
+bool CNimbrelUSBDevice::IsDeviceWorkIdle() const
+{
+    std::lock_guard guard(uiLock_);
+    return uiQueue_.empty() && worker_.IsIdle();
+}
+
+void CNimbrelUSBDevice::StopDeviceWork()
+{
+    worker_.Stop();
+    std::lock_guard guard(uiLock_);
+    uiQueue_.clear();
+}
+
 // Shared operations ----------------------------------------------------------------------------------
 
 int CNimbrelUSBDevice::SetLightingControl(bool on)
@@ -594,6 +646,14 @@ int CNimbrelUSBDevice::SetLightingControl(bool on)
     if (on && kind_ == kKindKeyboard && commandLink_.IsOpen())
         return commandLink_.TakeLightingControl();
     return kLinkOk;
+}
+
+void CNimbrelUSBDevice::RequestLightingControl(bool on)
+{
+    lightingControl_ = on;
+    // The job applies the state current when it runs, so one waiting copy serves every change.
+    PostDeviceWork("lighting-control",
+                   [this](platform::Event&) { SetLightingControl(lightingControl_.load()); });
 }
 
 std::string CNimbrelUSBDevice::DataFolder() const

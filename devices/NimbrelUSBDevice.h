@@ -10,11 +10,16 @@
 // controller runs the same in tests.
 //
 // Threads: set-up, notifications, timers and profile editing run on the UI thread; the kind's lighting
-// thread and up to two event reader threads run beside it. Locks: each link's own locks (see
-// CDeviceLink); profileLock_ (owner: this device) guards the profile pieces and lists, lightingLock_
-// (owner: this device) the lighting lists that worker threads read. This class never takes a link lock
-// while holding either of its own.
+// thread and up to two event reader threads run beside it. The UI thread never talks to the device: the
+// operations that do (the frame, attach, event, deferred, battery and online operations, lighting
+// control and every command sequence of a kind) run on the device worker (PostDeviceWork), and what
+// they change on the page goes back to the UI thread through PostToUi. Locks: each link's own locks
+// (see CDeviceLink); profileLock_ (owner: this device) guards the profile pieces and lists,
+// lightingLock_ (owner: this device) the lighting lists that worker threads read, uiLock_ (owner: this
+// device) the functions waiting for the UI thread. This class never takes a link lock while holding
+// one of its own.
 
+#include "devices/DeviceWorker.h"
 #include "devices/LightEffect.h"
 #include "devices/SupportedDeviceEntry.h"
 #include "dui/HorizontalLayout.h"
@@ -25,6 +30,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <json/value.h>
 #include <map>
 #include <mutex>
@@ -50,12 +56,16 @@ public:
     static constexpr uint32_t kRejectedFramePauseMs = 200;
     // Light display the page gives every LED button when it binds it.
     static constexpr uint32_t kLedButtonWhite = 0xFFFFFF;
+    // Posted to the owner window when functions wait for the UI thread; the window calls
+    // RunUiCompletions.
+    static constexpr dui::UINT kWorkDoneMessage = 3340;
 
     using KeyNameMap = std::map<int, std::string>;
     using CustomColourRecord = std::array<uint8_t, kCustomColourRecordSize>;
 
     CNimbrelUSBDevice();
-    // Stops the event readers and closes both links. A kind stops its own workers in its destructor.
+    // Closes both links, stops the device worker and the event readers and lets go of the tile. A kind
+    // stops its own workers and calls StopDeviceWork in its destructor, before its own parts go.
     ~CNimbrelUSBDevice() override;
 
     // The skin library's operations this class replaces.
@@ -156,9 +166,32 @@ public:
     int GetSelectedLightItem() const { return selectedLightItem_; }
     const KeyNameMap& GetKeyNameMap() const { return keyNames_; }
 
+    // Device work. PostDeviceWork runs the job on the device worker (keys as CDeviceWorker); false when
+    // it was dropped. PostToUi runs fn on the UI thread, from any thread: queued here, the owner window
+    // is told with kWorkDoneMessage and calls RunUiCompletions (UI thread), which runs them in order.
+    // AskDevice runs ask on the worker and hands its answer to then on the UI thread.
+    bool PostDeviceWork(std::string_view key, CDeviceWorker::Job job);
+    void PostToUi(std::function<void()> fn);
+    void RunUiCompletions();
+    template <class Ask, class Then>
+    bool AskDevice(std::string_view key, Ask ask, Then then)
+    {
+        return PostDeviceWork(key,
+                              [this, ask = std::move(ask), then = std::move(then)](platform::Event& stop) {
+                                  PostToUi([then, answer = ask(stop)] { then(answer); });
+                              });
+    }
+    // True when no device work waits or runs and nothing waits for the UI thread.
+    bool IsDeviceWorkIdle() const;
+    // Stops the device worker, dropping what waits; later work is refused.
+    void StopDeviceWork();
+
     // Lighting control: the system drives the device's lighting. Switching it on tells a wired
     // keyboard with command 0x1C. Answers the command's result, or kLinkOk when nothing was sent.
+    // Device work: RequestLightingControl is the UI thread's way, which changes the flag at once and
+    // sends the command from the worker.
     int SetLightingControl(bool on);
+    void RequestLightingControl(bool on);
     bool HasLightingControl() const { return lightingControl_.load(); }
     void SetLivePreview(bool on) { livePreview_ = on; }
     bool IsLivePreview() const { return livePreview_.load(); }
@@ -317,4 +350,8 @@ private:
 
     EventSide sideA_{false, {}};
     EventSide sideB_{true, {}};
+
+    CDeviceWorker worker_;
+    mutable std::mutex uiLock_;
+    std::vector<std::function<void()>> uiQueue_; // guarded by uiLock_
 };

@@ -128,6 +128,21 @@ CWindowWnd* WindowFromHandle(HWND hWnd)
     return it == g_windows.end() ? nullptr : it->second.window;
 }
 
+HWND FindWindowByTitle(std::string_view title)
+{
+    std::vector<std::pair<uintptr_t, CWindowWnd*>> windows;
+    {
+        std::lock_guard lock(g_lock);
+        for (const auto& [id, record] : g_windows)
+            windows.emplace_back(id, record.window);
+    }
+    for (const auto& [id, window] : windows) {
+        if (window && window->GetTitle() == title)
+            return reinterpret_cast<HWND>(id);
+    }
+    return nullptr;
+}
+
 bool PostMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     {

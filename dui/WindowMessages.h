@@ -22,6 +22,8 @@ UINT RegisterWindowMessage(std::string_view name);
 bool IsWindow(HWND hWnd);
 // The window of a handle (UI thread only), or nullptr.
 CWindowWnd* WindowFromHandle(HWND hWnd);
+// The first live window with the title (UI thread only), or nullptr.
+HWND FindWindowByTitle(std::string_view title);
 // Ends the message loop with the code, after the messages already queued.
 void PostQuitMessage(int code = 0);
 // True on the thread that runs the message loop.

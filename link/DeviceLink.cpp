@@ -66,13 +66,17 @@ int CDeviceLink::Transact(const uint8_t* request, uint32_t requestLength, uint8_
     std::memcpy(out.data(), request, std::min<uint32_t>(requestLength, CommandFrame::kSize));
     DumpFrame("命令", out.data());
 
-    const bool wireless = IsWireless();
-    CHidDevice& side = wireless ? linkB_ : linkA_;
-    const uint32_t timeout = wireless ? kWirelessTimeoutMs : kWiredTimeoutMs;
+    // The side and its time-out are read under the lock that a cable/receiver switch holds, so a
+    // command never goes to a side the switch just closed; the read checks they still hold.
+    bool wireless = false;
     {
         std::lock_guard<std::recursive_mutex> guard(transactionLock_);
+        if (!IsOpen()) {
+            return kLinkNotSent;
+        }
+        wireless = IsWireless();
         uint32_t written = 0;
-        if (!side.WriteReport(out.data(), CommandFrame::kSize, &written, timeout)) {
+        if (!SideOf(wireless).WriteReport(out.data(), CommandFrame::kSize, &written, TimeoutOf(wireless))) {
             return kLinkWriteFailed;
         }
     }
@@ -81,9 +85,10 @@ int CDeviceLink::Transact(const uint8_t* request, uint32_t requestLength, uint8_
         // Released between the write and the reads: a lighting frame may slip in, and its reply is
         // the one skipped here.
         std::lock_guard<std::recursive_mutex> guard(transactionLock_);
-        for (int attempt = 0; attempt < 2; ++attempt) {
+        CHidDevice& side = SideOf(wireless);
+        for (int attempt = 0; attempt < 2 && IsOpen() && IsWireless() == wireless; ++attempt) {
             uint32_t got = 0;
-            const bool ok = side.ReadReport(reply, replyLength, &got, timeout);
+            const bool ok = side.ReadReport(reply, replyLength, &got, TimeoutOf(wireless));
             if (bytesRead != nullptr) {
                 *bytesRead = got;
             }

@@ -133,6 +133,8 @@ private:
         uint32_t base;
     };
 
+    CHidDevice& SideOf(bool wireless) { return wireless ? linkB_ : linkA_; }
+    static uint32_t TimeoutOf(bool wireless) { return wireless ? kWirelessTimeoutMs : kWiredTimeoutMs; }
     int RunChunked(const Chunked& command, const uint8_t* out, uint8_t* in, uint32_t length);
     // One frame of a command: builds the request, sends it under its lock, checks the reply status and
     // copies length data bytes of the reply to in. reply receives the whole reply when given.

@@ -64,16 +64,6 @@ constexpr std::array kEffectStepFields{
     Field{"Cyle", offsetof(LedEffectStep, Cyle), 4},
 };
 
-// A file whose content cannot be understood is kept beside the profile under this suffix before the
-// profile is rewritten, so that a damaged file is never silently lost.
-constexpr const char* kDamagedSuffix = ".damaged";
-
-void KeepDamagedCopy(const std::string& path)
-{
-    std::error_code error;
-    std::filesystem::rename(path, path + kDamagedSuffix, error);
-}
-
 } // namespace
 
 void CBasicProfiledata::SetProfilePath(const std::string& path)
@@ -97,9 +87,7 @@ Json::Value CBasicProfiledata::ReadDocument(const std::string& path, bool* damag
         document = readjsonFile(path);
     }
     if (damaged != nullptr) {
-        std::error_code error;
-        *damaged = !document.isObject() && !path.empty() && std::filesystem::is_regular_file(path, error) &&
-                   std::filesystem::file_size(path, error) > 0 && !error;
+        *damaged = IsDamagedDocument(path, document);
     }
     return document.isObject() ? document : Json::Value();
 }

@@ -207,6 +207,21 @@ int writejsonFile(const std::string& path, const Json::Value& value)
     return 0;
 }
 
+bool IsDamagedDocument(const std::string& path, const Json::Value& asRead)
+{
+    std::error_code error;
+    const std::string native = NativePath(path);
+    return !asRead.isObject() && !path.empty() && std::filesystem::is_regular_file(native, error) &&
+           std::filesystem::file_size(native, error) > 0 && !error;
+}
+
+void KeepDamagedCopy(const std::string& path)
+{
+    std::error_code error;
+    const std::string native = NativePath(path);
+    std::filesystem::rename(native, native + ".damaged", error);
+}
+
 std::string MakeTimeStampName()
 {
     const auto now = std::chrono::system_clock::now();

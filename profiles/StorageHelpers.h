@@ -32,6 +32,10 @@ Json::Value readjsonFile(const std::string& path);
 int writejsonFile(const std::string& path, const Json::Value& value);
 // The whole content of the file, or empty when it cannot be read whole.
 std::string ReadFileText(const std::string& path);
+// A document file that holds bytes but not the JSON object it should: damaged. Before such a file is
+// replaced, KeepDamagedCopy moves it aside under ".damaged", so that nothing is lost unseen.
+bool IsDamagedDocument(const std::string& path, const Json::Value& asRead);
+void KeepDamagedCopy(const std::string& path);
 
 // The local time as "year_month_day_hour_minute_second_millisecond" (zero-padded but the year).
 std::string MakeTimeStampName();

@@ -25,6 +25,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,18 +54,20 @@ constexpr int kMouseReceiverRow = 6;
 constexpr int kMousePadRow = 8;
 constexpr int kHeadsetRow = 10;
 
-// A device page that counts the tile timers' calls and answers the online query as told.
+// A device page that counts the tile timers' calls and answers the online query as told. The calls
+// come on the device's worker.
 class TestDevice : public CNimbrelUSBDevice
 {
 public:
+    ~TestDevice() override { StopDeviceWork(); }
     void OnAttached() override { ++attached; }
     void RefreshBattery() override { ++batteryRefreshes; }
     bool IsWirelessOnline() override { return online; }
     void OnEventReport() override { ++eventReports; }
-    int attached = 0;
-    int batteryRefreshes = 0;
-    int eventReports = 0;
-    bool online = true;
+    std::atomic<int> attached = 0;
+    std::atomic<int> batteryRefreshes = 0;
+    std::atomic<int> eventReports = 0;
+    std::atomic<bool> online = true;
 };
 
 class TestBattery : public dui::CControlUI, public IBatteryDisplayView
@@ -102,7 +106,8 @@ public:
     }
 };
 
-// The owner window: hands UM_WIRELESS_LINK to the pages, as the main window does.
+// The owner window: hands UM_WIRELESS_LINK and the devices' answers to the pages, as the main window
+// does.
 class OwnerWindow : public dui::CWindowWnd
 {
 public:
@@ -111,6 +116,10 @@ public:
         if (msg == UM_WIRELESS_LINK && pages) {
             wirelessLinks.push_back({static_cast<int>(wParam), static_cast<int>(lParam)});
             pages->OnWirelessLink(static_cast<int>(wParam), lParam != 0);
+            return 0;
+        }
+        if (msg == UM_DEVICE_WORK_DONE && pages) {
+            pages->RunDeviceCompletions();
             return 0;
         }
         return CWindowWnd::HandleMessage(msg, wParam, lParam);
@@ -202,17 +211,33 @@ protected:
         ASSERT_TRUE(pages_->Slots().ClaimSlot(candidate, index));
         ASSERT_EQ(index, row);
         pages_->OnDeviceArrived(index);
+        Settle();
     }
-    void Remove(int row)
+    // Reports the slot gone; settle false leaves the devices' work it started running.
+    void Remove(int row, bool settle = true)
     {
         ASSERT_TRUE(pages_->Slots().ReleaseSlot(row));
         pages_->OnDeviceRemoved(row);
+        if (settle)
+            Settle();
     }
-    // One discovery cycle on this thread: listing, then presence.
+    // One discovery cycle on this thread: listing, then presence; then the devices' work it started.
     void Cycle()
     {
         discovery_->Scan();
         discovery_->CheckPresence();
+        Settle();
+    }
+    // Runs the UI thread until every device's work is done and its answers are handled.
+    void Settle()
+    {
+        ASSERT_TRUE(dui::testing::PumpEventsUntil([this] { return pages_->IsDeviceWorkIdle(); }));
+    }
+    // The control timers' clock moves on; then the devices' work the timers started.
+    void Advance(uint32_t ms)
+    {
+        harness_.AdvanceTimers(ms);
+        Settle();
     }
 
     CDeviceOptionUI* Tile(const std::vector<CNimbrelUSBDevice*>& list)
@@ -226,6 +251,12 @@ protected:
     dui::CTabLayoutUI* Tab(const char* name)
     {
         return static_cast<dui::CTabLayoutUI*>(harness_.Find(name)->GetInterface("TabLayout"));
+    }
+    // How often exactly this debug line was written.
+    static int Lines(const platform::DebugCapture& capture, const std::string& line)
+    {
+        const std::vector<std::string> pieces = capture.Pieces();
+        return static_cast<int>(std::count(pieces.begin(), pieces.end(), line));
     }
     bool NoDeviceShown() { return harness_.Find(CDevicePages::kNoDeviceName)->IsVisible(); }
     int ShownTiles()
@@ -455,9 +486,9 @@ TEST_F(DevicePagesTest, KeyboardArrivalShowsAndSelectsItsTileOnAWiredLink)
     EXPECT_EQ(refreshes_, 1);
 
     // The attach timer: the device's attach work after 500 ms, then the frame pump.
-    harness_.AdvanceTimers(499);
+    Advance(499);
     EXPECT_EQ(Keyboard()->attached, 0);
-    harness_.AdvanceTimers(1);
+    Advance(1);
     EXPECT_EQ(Keyboard()->attached, 1);
     EXPECT_NE(harness_.Manager().NextTimerDue(), dui::CPaintManagerUI::kNoTimer);
     EXPECT_TRUE(owner_.wirelessLinks.empty());
@@ -624,7 +655,7 @@ TEST_F(DevicePagesTest, ACommandLinkThatCannotOpenLeavesTheTileHidden)
     EXPECT_FALSE(Keyboard()->CommandLink().IsOpen());
     EXPECT_FALSE(KeyboardTile()->IsShown());
     EXPECT_TRUE(NoDeviceShown());
-    harness_.AdvanceTimers(1000);
+    Advance(1000);
     EXPECT_EQ(Keyboard()->attached, 0);
 }
 
@@ -651,7 +682,7 @@ TEST_F(DevicePagesTest, KeyboardMovesBetweenReceiverAndCableKeepingOneTileAndOne
     EXPECT_EQ(link.GetChunkSize(), 24);
     EXPECT_TRUE(link.LinkB().IsOpen());
     EXPECT_FALSE(KeyboardTile()->IsShown());
-    harness_.AdvanceTimers(CDeviceOptionUI::kAttachDelayMs);
+    Advance(CDeviceOptionUI::kAttachDelayMs);
     ASSERT_FALSE(owner_.wirelessLinks.empty());
     EXPECT_EQ(owner_.wirelessLinks.back(), std::make_pair(Keyboard()->GetDeviceIndex(), 1));
     EXPECT_TRUE(KeyboardTile()->IsShown());
@@ -673,7 +704,7 @@ TEST_F(DevicePagesTest, KeyboardMovesBetweenReceiverAndCableKeepingOneTileAndOne
         SCOPED_TRACE(step.chunk);
         ASSERT_TRUE(sim_->SwitchLink("keyboard", step.to));
         Cycle();
-        harness_.AdvanceTimers(CDeviceOptionUI::kAttachDelayMs);
+        Advance(CDeviceOptionUI::kAttachDelayMs);
         EXPECT_EQ(pages_->Keyboards().size(), 1u);
         EXPECT_EQ(pages_->Tiles().size(), 2u);
         EXPECT_EQ(ShownTiles(), 1);
@@ -735,11 +766,8 @@ TEST_F(DevicePagesTest, SwitchToTheReceiverAsksABatteryDeviceWhetherItIsOnline)
         EXPECT_TRUE(Mouse()->IsWireless());
         EXPECT_EQ(Mouse()->CommandLink().GetChunkSize(), 24);
         EXPECT_TRUE(MouseTile()->IsShown());
-        int failed = 0;
-        for (const std::string& piece : capture.Pieces())
-            failed += piece == "获取2.4G模式失败" ? 1 : 0;
-        EXPECT_EQ(failed, c.failedLines);
-        EXPECT_TRUE(capture.Contains("获取2"));
+        EXPECT_EQ(Lines(capture, "获取2.4G模式失败"), c.failedLines);
+        EXPECT_EQ(Lines(capture, "获取2"), 1);
         EXPECT_TRUE(capture.Contains("鼠标设备丢失"));
         EXPECT_EQ(Mouse()->batteryRefreshes, refreshes + 1);
 
@@ -748,6 +776,39 @@ TEST_F(DevicePagesTest, SwitchToTheReceiverAsksABatteryDeviceWhetherItIsOnline)
         EXPECT_FALSE(MouseTile()->IsShown());
         EXPECT_FALSE(Mouse()->CommandLink().IsOpen());
     }
+}
+
+TEST_F(DevicePagesTest, AReceiverThatNeverAnswersDoesNotHoldUpTheWindow)
+{
+    SupportedDeviceEntry filler = SupportedDeviceTable()[kKeyboardReceiverRow];
+    filler.path = "filler";
+    int index = -1;
+    ASSERT_TRUE(pages_->Slots().ClaimSlot(filler, index));
+    ASSERT_TRUE(PlugIn("mouse"));
+    Arrive(kMouseRow, PathWith(kMouseCommand));
+    ASSERT_TRUE(PlugIn("mouse-receiver"));
+    Arrive(kMouseReceiverRow, PathWith(kReceiverCommand));
+    devsim::Fault silent;
+    silent.kind = devsim::FaultKind::Drop;
+    silent.command = kCmdWirelessOnline;
+    silent.count = 0;
+    ASSERT_TRUE(sim_->AddFault("mouse-receiver", silent));
+
+    // The cable goes: the switch to the receiver is done and shown while the worker still waits for an
+    // answer (each question waits up to the wireless time-out).
+    platform::DebugCapture capture;
+    ASSERT_TRUE(sim_->Unplug("mouse"));
+    Remove(kMouseRow, false);
+    EXPECT_TRUE(Mouse()->IsWireless());
+    EXPECT_TRUE(MouseTile()->IsShown());
+    EXPECT_FALSE(pages_->IsDeviceWorkIdle());
+    EXPECT_EQ(Lines(capture, "获取2"), 0);
+
+    // The receiver goes too: closing the link cuts the question short and the worker finishes at once.
+    ASSERT_TRUE(sim_->Unplug("mouse-receiver"));
+    Remove(kMouseReceiverRow);
+    EXPECT_EQ(Lines(capture, "获取2"), 1);
+    EXPECT_FALSE(MouseTile()->IsShown());
 }
 
 TEST_F(DevicePagesTest, ASecondIdenticalKeyboardIsIgnoredUntilTheFirstGoes)
@@ -796,28 +857,28 @@ TEST_F(DevicePagesTest, AWirelessDeviceThatDoesNotAnswerKeepsItsTileHiddenAndIsR
     ASSERT_TRUE(sim_->AddDevice("keyboard-receiver"));
     Keyboard()->online = false;
     Cycle();
-    harness_.AdvanceTimers(CDeviceOptionUI::kAttachDelayMs);
+    Advance(CDeviceOptionUI::kAttachDelayMs);
     EXPECT_FALSE(KeyboardTile()->IsShown());
     EXPECT_EQ(Keyboard()->attached, 0);
     EXPECT_TRUE(owner_.wirelessLinks.empty());
 
     // The attach timer tries again every 3 s; once the device answers, its tile appears.
     Keyboard()->online = true;
-    harness_.AdvanceTimers(CDeviceOptionUI::kAttachRetryMs - 1);
+    Advance(CDeviceOptionUI::kAttachRetryMs - 1);
     EXPECT_FALSE(KeyboardTile()->IsShown());
-    harness_.AdvanceTimers(1);
+    Advance(1);
     EXPECT_TRUE(KeyboardTile()->IsShown());
     EXPECT_EQ(Keyboard()->attached, 1);
 
     // The presence timer: the device goes out of range and comes back.
     platform::DebugCapture capture;
     Keyboard()->online = false;
-    harness_.AdvanceTimers(CDeviceOptionUI::kFirstPresenceMs);
+    Advance(CDeviceOptionUI::kFirstPresenceMs);
     EXPECT_FALSE(KeyboardTile()->IsShown());
     EXPECT_TRUE(NoDeviceShown());
     EXPECT_TRUE(capture.Contains("2.4gcesvdfherhue 1"));
     Keyboard()->online = true;
-    harness_.AdvanceTimers(CDeviceOptionUI::kPresenceMs);
+    Advance(CDeviceOptionUI::kPresenceMs);
     EXPECT_TRUE(KeyboardTile()->IsShown());
     EXPECT_TRUE(KeyboardTile()->IsSelected());
     ASSERT_GE(owner_.wirelessLinks.size(), 3u);
@@ -831,8 +892,8 @@ TEST_F(DevicePagesTest, DeviceTimersReachTheDevice)
     ASSERT_TRUE(sim_->AddDevice("keyboard"));
     Arrive(kKeyboardRow, PathWith(kKeyboardCommand));
     KeyboardTile()->SetTimer(CDeviceOptionUI::kEventReportTimer, 10);
-    harness_.AdvanceTimers(10);
-    harness_.AdvanceTimers(50);
+    Advance(10);
+    Advance(50);
     // Each handler stops its own timer first: one call per start.
     EXPECT_EQ(Keyboard()->eventReports, 1);
 }

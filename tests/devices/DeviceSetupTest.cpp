@@ -3,6 +3,7 @@
 #include "PageDoubles.h"
 
 #include "devices/DeviceKinds.h"
+#include "devices/DeviceOptionUI.h"
 
 #include <gtest/gtest.h>
 
@@ -151,6 +152,28 @@ TEST(DeviceSetup, StoresSimpleState)
     // Without a lighting panel the colour reads back as stored.
     device.SetLightColour(1, 2, 3);
     EXPECT_EQ(device.GetLightColour(), (std::array<uint8_t, 3>{1, 2, 3}));
+}
+
+// The skin frees a page and its tile in either order; whichever goes first unlinks the other, so the
+// one left never reaches the freed one.
+TEST(DeviceSetup, PageAndTileUnlinkWhicheverIsFreedFirst)
+{
+    for (const bool pageFirst : {true, false}) {
+        SCOPED_TRACE(pageFirst ? "page first" : "tile first");
+        auto* page = new CNimbrelUSBDevice;
+        auto* tile = new CDeviceOptionUI;
+        tile->SetDevice(page);
+        ASSERT_EQ(page->GetTile(), tile);
+        if (pageFirst) {
+            delete page;
+            EXPECT_EQ(tile->GetDevice(), nullptr);
+            delete tile;
+        } else {
+            delete tile;
+            EXPECT_EQ(page->GetTile(), nullptr);
+            delete page;
+        }
+    }
 }
 
 } // namespace

@@ -397,6 +397,27 @@ TEST_F(DeviceLinkTest, DeviceVanishingMidTransferFailsAtOnce)
     EXPECT_EQ(link_.BeginTransfer(), kLinkWriteFailed);
 }
 
+TEST_F(DeviceLinkTest, ACommandWaitingForASwitchGoesToTheSideInUseAfterIt)
+{
+    OpenWired(link_);
+    ASSERT_TRUE(link_.LinkB().Open(FindPath("&col04").c_str(), true, true, true, false));
+    std::future<int> result;
+    {
+        // The switch holds the transaction lock while the command starts.
+        std::lock_guard<std::recursive_mutex> switching(link_.TransactionLock());
+        result = std::async(std::launch::async, [this] { return link_.BeginTransfer(); });
+        for (int i = 0; i < 5000 && !link_.IsBusy(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_TRUE(link_.IsBusy());
+        link_.SetLinkMode(kLinkModeWireless);
+        link_.LinkA().Close();
+    }
+    EXPECT_EQ(result.get(), kLinkOk);
+    ASSERT_EQ(Frames().size(), 1u);
+    EXPECT_EQ(Frames()[0].command, kCmdBeginTransfer);
+}
+
 TEST_F(DeviceLinkTest, WirelessOnlineQuery)
 {
     OpenWired(link_);
