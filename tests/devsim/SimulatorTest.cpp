@@ -271,6 +271,7 @@ TEST_F(SimulatorTest, FaultsShapeTheReplies)
     ASSERT_TRUE(r);
     EXPECT_EQ((*r)[7], 0xFE);
     EXPECT_EQ(sim_->ReadMemory("keyboard", Region::Settings)[1], 1);
+    EXPECT_EQ(sim_->Dump("keyboard")["firmware"]["commands"]["0x06"].asInt(), 1); // it did arrive
     // The fault was for one request only.
     r = c.Transact(MakeRequest(0x06, 1, 1, one, 1));
     EXPECT_EQ((*r)[7], 0);

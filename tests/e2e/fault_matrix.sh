@@ -34,15 +34,24 @@ reply_line='^04 .. .. 1c   00 00 00 00' # the keyboard's successful answer to 0x
 answers_1c() { grep -A1 -xF "返回" "$work/app.err" | grep -c "$reply_line"; }
 arrived_1c() { sim_number keyboard 0x1c; }
 
-# Ways to make the program talk; each returns once the program is at it.
+# until_more COMMAND N: until the command prints a number above N (about 10 s at most).
+until_more() {
+    for _ in $(seq 100); do
+        [ "$($1)" -gt "$2" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Ways to make the program talk; each returns once the request under the fault reached the device.
 # light: the lighting-control message; the program sends 0x1C to the wired keyboard.
 talk_light() {
-    local before
-    before=$(count "lighting control 1")
+    local arrived
+    arrived=$(arrived_1c)
     "$msg" send "$title" UWM_LIGHT_CONTROL_MSG 1 1 || fail "could not send the lighting-control message"
-    wait_count "lighting control 1" $((before + 1))
+    until_more arrived_1c "$arrived"
 }
-# frames: the frame pump already sends lighting frames to the keyboard; the fault ends it.
+# frames: the frame pump already sends lighting frames to the keyboard; the fault unplugs it.
 talk_frames() {
     for _ in $(seq 100); do
         sim_answer list | grep -q "keyboard=unplugged" && return 0
@@ -52,48 +61,41 @@ talk_frames() {
 }
 # receiver: the mouse's cable is pulled while its receiver stays, so the program switches to the
 # receiver and asks it whether the mouse is online; switches_done is how many such switches had ended.
+online_queries() { sim_number mouse-receiver onlineQueries; }
 talk_receiver() {
-    local before
-    before=$(count "鼠标设备丢失")
+    local queries
+    queries=$(online_queries)
     switches_done=$(count "获取2")
     sim unplug mouse
-    wait_count "鼠标设备丢失" $((before + 1))
+    until_more online_queries "$queries"
 }
 
 # Proof that the device is talked to normally again, after the fault was cleared.
 # keyboard: a lighting-control message reaches the keyboard and the program reads its good answer.
 normal_keyboard() {
-    local arrived answered
+    local answered
     if sim_answer list | grep -q "keyboard=unplugged"; then
         local added
         added=$(count "添加一个键盘设备")
         sim plug keyboard
         wait_count "添加一个键盘设备" $((added + 1)) || return 1
     fi
-    arrived=$(arrived_1c)
     answered=$(answers_1c)
-    talk_light || return 1
-    for _ in $(seq 50); do
-        [ "$(answers_1c)" -gt "$answered" ] && [ "$(arrived_1c)" -gt "$arrived" ] && return 0
-        sleep 0.1
-    done
-    return 1
+    talk_light && until_more answers_1c "$answered"
 }
 # mouse: the switch under the fault ends, the mouse goes back on its cable and is pulled again: the
 # program switches to the receiver and its first online query is answered yes.
 normal_mouse() {
-    local added queries failed
+    local added failed
     sim online mouse-receiver on
     wait_count "获取2" $((switches_done + 1)) || return 1
     added=$(count "添加一个鼠标设备")
     sim plug mouse
     wait_count "添加一个鼠标设备" $((added + 1)) || return 1
-    queries=$(sim_number mouse-receiver onlineQueries)
     failed=$(count "获取2.4G模式失败")
     talk_receiver || return 1
     wait_count "获取2" $((switches_done + 1)) || return 1
-    [ "$(count "获取2.4G模式失败")" -eq "$failed" ] &&
-        [ "$(sim_number mouse-receiver onlineQueries)" -gt "$queries" ] || return 1
+    [ "$(count "获取2.4G模式失败")" -eq "$failed" ] || return 1
     sim plug mouse
     wait_count "添加一个鼠标设备" $((added + 2))
 }

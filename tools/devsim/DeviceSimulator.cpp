@@ -462,6 +462,9 @@ void CDeviceSimulator::OnPacket(int interfaceId, uint8_t kind, std::span<const u
 void CDeviceSimulator::HandleCommandLocked(Product& p, int interfaceId, const Frame& request)
 {
     const FaultOutcome fault = p.family->faults.Next(FrameCommand(request), FrameOffset(request));
+    // A request the fault stops before the firmware acts on it still reached a wired device.
+    if ((fault.vanish || fault.refuseWithStatus) && !p.receiver)
+        p.family->firmware->NoteRequest(request);
     if (fault.vanish) {
         UnplugLocked(p);
         return;
