@@ -100,18 +100,6 @@ normal_mouse() {
     wait_count "添加一个鼠标设备" $((added + 2))
 }
 
-# plug_mouse_receiver: both receivers carry the same ids, so the first one the program finds takes the
-# keyboard receiver's slot; the mouse's is plugged in once the keyboard's holds it (a command and an
-# event interface each for the keyboard's cable and receiver). Its mouse is reachable through it.
-plug_mouse_receiver() {
-    wait_count "添加一个键盘设备" 4 || fail "the keyboard's receiver was not found"
-    local added
-    added=$(count "添加一个鼠标设备")
-    sim online mouse-receiver on
-    sim plug mouse-receiver
-    wait_count "添加一个鼠标设备" $((added + 2)) || fail "the mouse's receiver was not found"
-}
-
 failures=()
 # case_failed FAULT WHAT: notes and reports one failure of a case.
 case_failed() {
@@ -121,10 +109,11 @@ case_failed() {
 }
 
 start_sim keyboard keyboard-receiver mouse mouse-receiver
+sim unplug keyboard-receiver
 sim unplug mouse-receiver
 start_app
 wait_count "device tiles shown 2, No_device_Link hidden" 1 || fail "the keyboard's and mouse's tiles were not shown"
-plug_mouse_receiver
+plug_receivers
 normal_keyboard || fail "the keyboard is not talked to before any fault"
 
 while IFS='|' read -r fault inject talk; do

@@ -103,3 +103,17 @@ ask_worktool() {
     reply_ms=$(sed -n 's/^replied in \([0-9]*\)\.[0-9]* ms$/\1/p' <<<"$out")
     [ -n "$reply_ms" ]
 }
+
+# plug_receivers: both receivers carry the same ids, so the first one the program finds takes the
+# keyboard receiver's slot. The keyboard's is plugged in first, the mouse's once the program holds the
+# keyboard's (its command and event interfaces); the mouse is reachable through its receiver.
+plug_receivers() {
+    local added
+    added=$(count "添加一个键盘设备")
+    sim plug keyboard-receiver
+    wait_count "添加一个键盘设备" $((added + 2)) || fail "the keyboard's receiver was not found"
+    added=$(count "添加一个鼠标设备")
+    sim online mouse-receiver on
+    sim plug mouse-receiver
+    wait_count "添加一个鼠标设备" $((added + 2)) || fail "the mouse's receiver was not found"
+}
