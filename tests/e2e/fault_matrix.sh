@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The program against a misbehaving device: a wired keyboard, and a mouse on its cable with its receiver
-# plugged in. For each fault of the table in turn the simulator injects it, the program is made to talk
+# The program against misbehaving devices: the keyboard and the mouse on their cables, each with its
+# receiver plugged in. For each fault of the table in turn the simulator injects it, the program is made to talk
 # to the device, and then the program must still run, its window must answer the "WorkTool" question
 # within 200 ms (timed from sending the question to the reply arriving), and once the fault is cleared
 # the device must be talked to normally again. A failing fault is reported with both logs' tails and
@@ -17,15 +17,15 @@ hang_ms=3000
 
 # fault | simulator line that injects it | how the program is made to talk to the device
 cases="
-delay past the time-out     | fault keyboard delay 1500 cmd 0x1c count 0          | light
-dropped reply               | fault keyboard drop cmd 0x1c count 0                | light
-other command byte once     | fault keyboard other 0x12 cmd 0x1c count 0          | light
-other command byte twice    | fault keyboard other 0x12 times 2 cmd 0x1c count 0  | light
-status 0xff                 | fault keyboard status 0xff cmd 0x1c count 0         | light
-status 0xfe                 | fault keyboard status 0xfe cmd 0x1c count 0         | light
-bad checksum                | fault keyboard checksum cmd 0x1c count 0            | light
-vanishing mid-transfer      | fault keyboard vanish cmd 0x12 offset 112          | frames
-receiver offline            | online mouse-receiver off                           | receiver
+delay past the time-out      | fault keyboard delay 1500 cmd 0x1c count 0         | light
+dropped reply                | fault keyboard drop cmd 0x1c count 0               | light
+other command byte once      | fault keyboard other 0x12 cmd 0x1c count 0         | light
+other command byte twice     | fault keyboard other 0x12 times 2 cmd 0x1c count 0 | light
+status 0xff                  | fault keyboard status 0xff cmd 0x1c count 0        | light
+status 0xfe                  | fault keyboard status 0xfe cmd 0x1c count 0        | light
+bad checksum                 | fault keyboard checksum cmd 0x1c count 0           | light
+vanishing mid-transfer       | fault keyboard vanish cmd 0x12 offset 112          | frames
+receiver offline             | online mouse-receiver off                          | receiver
 receiver silent on its query | fault mouse-receiver drop cmd 0xaa count 0         | receiver
 "
 
