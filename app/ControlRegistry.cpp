@@ -3,6 +3,7 @@
 #include "devices/DeviceOptionUI.h"
 #include "devices/NimbrelUSBDevice.h"
 #include "panels/DeviceKeyButtonUI.h"
+#include "panels/DeviceProfileUI.h"
 #include "panels/MpDevicePowerUI.h"
 #include "panels/SelectPanelUI.h"
 
@@ -32,7 +33,7 @@ constexpr ControlClassEntry kControlClasses[] = {
     {"CLightControlUI", nullptr},
     {"CMacroControlUI", nullptr},
     {"CKeySetControlUI", nullptr},
-    {"CDeviceProfileUI", nullptr},
+    {"CDeviceProfileUI", &Make<CDeviceProfileUI>},
     {"CShootControlUI", nullptr},
     {"CMagicControlUI", nullptr},
     {"CVoice6533ControlUI", nullptr},

@@ -1,5 +1,6 @@
 #include "app/MainWnd.h"
 
+#include "app/MsgWnd.h"
 #include "app/WindowMessages.h"
 #include "app/WorkToolReply.h"
 #include "devices/DeviceKinds.h"
@@ -9,6 +10,7 @@
 #include "dui/DialogBuilder.h"
 #include "dui/WindowMessages.h"
 #include "panels/DeviceKeyButtonUI.h"
+#include "panels/DeviceProfileUI.h"
 #include "panels/SelectPanelUI.h"
 #include "platform/DebugOutput.h"
 #include "platform/Folders.h"
@@ -46,7 +48,7 @@ constexpr ElementEntry kElements[] = {
     {"NimbrelHS6533Device", &Make<CNimbrelUSBDevice>, {}},
     {"NimbrelMouseDevice", &Make<CNimbrelUSBDevice>, {}},
     {"NimbrelKeyboardDevice", &Make<CNimbrelUSBDevice>, {}},
-    {"DeviceProfile", nullptr, {}},
+    {"DeviceProfile", &Make<CDeviceProfileUI>, {}},
     {"LightControl", nullptr, {}},
     {"MagicControl", nullptr, {}},
     {"Voice6533Control", nullptr, {}},
@@ -139,6 +141,9 @@ void CMainWnd::OnWindowInit()
     CDevicePages::Hooks hooks;
     hooks.closeChildWindows = [this] { CloseChildWindows(); };
     hooks.stopKeyCapture = [this] { HookControl(false); };
+    m_profiles = CProfileCommands(GetHWND(), [this](std::string_view text, bool isKey, int buttons) {
+        return CMsgWnd::ShowMessage(GetHWND(), {}, text, m_scale, isKey, buttons);
+    });
     m_pages = std::make_unique<CDevicePages>(m_pm, this, GetHWND(), std::move(hooks));
     m_pages->CreateBuiltInPages();
     ShowWindow(false);
@@ -348,7 +353,7 @@ void CMainWnd::OnTimer(dui::UINT id)
         OpenTrayMenu();
         break;
     case kTimerProfile:
-        // Applying the chosen profile belongs to the profile panel, not built yet.
+        m_profiles.ApplyChosen(CurrentDevice());
         break;
     case kTimerGameEffect:
         // Restoring the lighting after a game effect needs the kinds' lighting record, not built yet.
@@ -434,6 +439,21 @@ void CMainWnd::SelectNeighbourDevice(int direction)
 void CMainWnd::StartProfileTimer()
 {
     SetTimer(kTimerProfile, 400);
+}
+
+void CMainWnd::RunProfileAction(ProfileAction action)
+{
+    m_profiles.Run(CurrentDevice(), action);
+}
+
+void CMainWnd::SelectFunctionTab(int tab)
+{
+    if (CNimbrelUSBDevice* device = CurrentDevice()) {
+        device->SetFunctionTab(tab);
+        if (CDeviceProfileUI* panel = CProfileCommands::PanelOf(device)) {
+            panel->SelectFunctionTab(tab);
+        }
+    }
 }
 
 void CMainWnd::HookControl(bool)

@@ -16,6 +16,7 @@
 #include "app/BusReceiver.h"
 #include "app/DevicePages.h"
 #include "app/NotifyRouter.h"
+#include "app/ProfileCommands.h"
 #include "app/RouteTarget.h"
 #include "app/WindowCallRelay.h"
 #include "devices/DeviceDiscovery.h"
@@ -114,6 +115,8 @@ public:
     void DeviceSelectionChanged() override;
     void SelectNeighbourDevice(int direction) override;
     void StartProfileTimer() override;
+    void RunProfileAction(ProfileAction action) override;
+    void SelectFunctionTab(int tab) override;
     void HookControl(bool start) override;
 
     // IDiscoveryListener (discovery thread).
@@ -142,6 +145,7 @@ private:
     dui::CTrayIcon m_tray;
     CNotifyRouter m_router{*this};
     std::unique_ptr<CDevicePages> m_pages;
+    CProfileCommands m_profiles{nullptr, {}}; // given the window and its message box on initialisation
     CWindowCallRelay m_relay;
     std::unique_ptr<CDeviceDiscovery> m_discovery; // after m_pages: it holds the pages' slots
     MonitorQuery m_monitorQuery;

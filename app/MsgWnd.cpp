@@ -56,6 +56,15 @@ std::string CMsgWnd::BuiltInText(std::string_view key)
     return {};
 }
 
+std::string CMsgWnd::ResolveText(std::string_view key)
+{
+    const std::string text = dui::CResourceManager::GetInstance()->GetText(key, "text");
+    if (text != key)
+        return text;
+    const std::string builtIn = BuiltInText(key);
+    return builtIn.empty() ? text : builtIn;
+}
+
 int CMsgWnd::ShowMessage(dui::HWND owner, std::string_view title, std::string_view text, int scale,
                          bool textIsKey, int buttons)
 {

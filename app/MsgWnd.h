@@ -33,6 +33,8 @@ public:
 
     // The English text of a message key, for keys no language file gives.
     static std::string BuiltInText(std::string_view key);
+    // The text a message key shows: the language table's, else the built-in one, else the key.
+    static std::string ResolveText(std::string_view key);
 
 protected:
     std::string GetWindowClassName() const override { return std::string(kClassName); }

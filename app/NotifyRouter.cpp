@@ -95,6 +95,14 @@ void ProfileTimer(IRouteTarget& t, const RouteCall&)
 {
     t.StartProfileTimer();
 }
+void Profile(IRouteTarget& t, const RouteCall& c)
+{
+    t.RunProfileAction(static_cast<ProfileAction>(c.argument));
+}
+void FunctionTab(IRouteTarget& t, const RouteCall& c)
+{
+    t.SelectFunctionTab(c.argument);
+}
 void Hook(IRouteTarget& t, const RouteCall& c)
 {
     t.HookControl(c.argument != 0);
@@ -141,9 +149,13 @@ constexpr RouteRule Prefix(std::string_view name, D condition = D::Device,
 {
     return {name, M::Prefix, kNoCase, condition, handler, 0, false};
 }
-constexpr RouteRule ExactCase(std::string_view name)
+constexpr RouteRule ExactCase(std::string_view name, RouteHandler handler = &NotYetRouted, int argument = 0)
 {
-    return {name, M::Exact, kCase, D::Device, &NotYetRouted, 0, false};
+    return {name, M::Exact, kCase, D::Device, handler, argument, false};
+}
+constexpr RouteRule ProfileButton(std::string_view name, ProfileAction action)
+{
+    return Exact(name, D::Device, &Profile, static_cast<int>(action));
 }
 
 // The caption buttons end here: the library's own caption handling would close the window.
@@ -163,13 +175,13 @@ constexpr RouteRule kClickRules[] = {
     Prefix("DPI_color_option_"),
     Exact("default_btn"),
     Exact("reset_repeat_btn", D::Keyboard),
-    Exact("device_add_btn"),
-    Exact("device_sub_btn"),
-    Exact("device_copy_btn"),
-    Exact("device_export_btn"),
-    Exact("device_import_btn"),
-    Exact("device_reset_btn"),
-    Exact("device_profile_edit_save_btn"),
+    ProfileButton("device_add_btn", ProfileAction::Add),
+    ProfileButton("device_sub_btn", ProfileAction::Delete),
+    ProfileButton("device_copy_btn", ProfileAction::Copy),
+    ProfileButton("device_export_btn", ProfileAction::Export),
+    ProfileButton("device_import_btn", ProfileAction::Import),
+    ProfileButton("device_reset_btn", ProfileAction::Reset),
+    ProfileButton("device_profile_edit_save_btn", ProfileAction::Rename),
     Exact("key_butt_keysave"),
     Exact("key_butt_keydefalut"),
     Exact("key_butt_keycancel"),
@@ -200,7 +212,7 @@ constexpr RouteRule kClickRules[] = {
     Exact("deng_same_mode"),
     Exact("hs_EQ_btn_save"),
     Exact("hs_EQ_btn_delete"),
-    ExactCase("profile_fun_spread_btn"),
+    ExactCase("profile_fun_spread_btn", &Profile, static_cast<int>(ProfileAction::ToggleMenu)),
     ExactCase("macro_inset_moveleftkey_btn"),
     ExactCase("macro_inset_moverightkey_btn"),
     ExactCase("macro_inset_moveupkey_btn"),
@@ -229,14 +241,14 @@ constexpr RouteRule kOptionRules[] = {
     Exact("6flag_option", D::Keyboard),
     Exact("device_select", D::Always, &SelectionChanged),
     Exact("synchro_device_select", D::Always, &SelectionChanged),
-    Exact("deng_Op_tab", D::Device, &NotYetRouted, 1),
-    Exact("key_Op_tab", D::Device, &NotYetRouted, 2),
-    Exact("macro_Op_tab", D::Device, &NotYetRouted, 3),
-    Exact("system_Op_tab", D::Device, &NotYetRouted, 4),
-    Exact("cursor_Op_tab", D::Device, &NotYetRouted, 5),
-    Exact("6533_voice_Op_tab", D::Device, &NotYetRouted, 6),
-    Exact("magic_Op_tab", D::Device, &NotYetRouted, 7),
-    Exact("Virtual7.1_Op_tab", D::Device, &NotYetRouted, 8),
+    Exact("deng_Op_tab", D::Device, &FunctionTab, 1),
+    Exact("key_Op_tab", D::Device, &FunctionTab, 2),
+    Exact("macro_Op_tab", D::Device, &FunctionTab, 3),
+    Exact("system_Op_tab", D::Device, &FunctionTab, 4),
+    Exact("cursor_Op_tab", D::Device, &FunctionTab, 5),
+    Exact("6533_voice_Op_tab", D::Device, &FunctionTab, 6),
+    Exact("magic_Op_tab", D::Device, &FunctionTab, 7),
+    Exact("Virtual7.1_Op_tab", D::Device, &FunctionTab, 8),
     Exact("deng_FXL_check"),
     Exact("deng_FXR_check"),
     Exact("deng_7color_check"),

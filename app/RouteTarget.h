@@ -11,6 +11,19 @@ namespace dui {
 class CControlUI;
 }
 
+// The profile panel's buttons.
+enum class ProfileAction
+{
+    Add,
+    Delete,
+    Copy,
+    Rename,
+    Import,
+    Export,
+    Reset,
+    ToggleMenu
+};
+
 class IRouteTarget
 {
 public:
@@ -39,6 +52,10 @@ public:
     virtual void SelectNeighbourDevice(int direction) = 0;
     // "device_profile_combo": start the profile timer (1055).
     virtual void StartProfileTimer() = 0;
+    // A button of the current device's profile panel.
+    virtual void RunProfileAction(ProfileAction action) = 0;
+    // A function tab (1-8) of the current device page was chosen.
+    virtual void SelectFunctionTab(int tab) = 0;
     // Key capture on (true) or off, as UM_HOOK_CONTROL.
     virtual void HookControl(bool start) = 0;
 

@@ -8,6 +8,8 @@
 #include "platform/Folders.h"
 #include "platform/MessageBus.h"
 
+#include <cstring>
+
 int CStartUp::Run()
 {
     LoadFonts();
@@ -45,8 +47,16 @@ bool CStartUp::RegisterInstanceMessage()
 
 bool CStartUp::AcquireInstance()
 {
-    if (m_instance.TryAcquire()) {
+    switch (m_instance.TryAcquire()) {
+    case platform::InstanceLock::Acquired:
         return true;
+    case platform::InstanceLock::Unavailable:
+        // Only a lock that another instance holds makes this one the second.
+        platform::DebugPrintf("single-instance lock %s cannot be made (%s); going on as the first instance\n",
+                              m_instance.LockPath().c_str(), std::strerror(m_instance.LastError()));
+        return true;
+    case platform::InstanceLock::HeldElsewhere:
+        break;
     }
     if (std::optional<platform::BusMessage> wake = platform::MakeRegisteredMessage(UWM_INSTANCE_MSG, 0, 1)) {
         platform::BusBroadcast(*wake);
@@ -72,8 +82,8 @@ bool CStartUp::RegisterGuidMessages()
 bool CStartUp::CreateMainWindow()
 {
     m_mainWnd = std::make_unique<CMainWnd>();
-    if (!m_mainWnd->Create(nullptr, CMainWnd::kTitle, CMainWnd::kStyle, 0, 0, 0, CMainWnd::kWidth,
-                           CMainWnd::kHeight)) {
+    if (!m_mainWnd->Create(nullptr, CMainWnd::kTitle, CMainWnd::kStyle, 0, 0, 0, kMainWindowWidth,
+                           kMainWindowHeight)) {
         m_mainWnd.reset();
         return false;
     }

@@ -24,6 +24,9 @@ public:
     static constexpr std::array<std::string_view, 4> kFontFiles = {
         "Font\\Simplified_Chinese.ttf", "Font\\Dodavivi-Regular.otf", "Font\\NotoSansThai-Regular.ttf",
         "Font\\NotoSansCJKtc-Regular.otf"};
+    // The main window's size at creation; its layout and then its first relayout size it afterwards.
+    static constexpr int kMainWindowWidth = 800;
+    static constexpr int kMainWindowHeight = 572;
 
     CStartUp() = default;
     ~CStartUp() { TearDown(); }
@@ -39,11 +42,14 @@ public:
     bool RegisterInstanceMessage();
     // Takes the single-instance lock. False when another instance holds it: that one has then been
     // woken with UWM_INSTANCE_MSG (wParam 0, lParam 1) over the bus, and this process should end.
+    // A lock that cannot be made at all (say, a runtime folder this user may not write) leaves this
+    // process the first instance, with a debug line.
     bool AcquireInstance();
     // Skin folder beside the executable, its resource map and the control class registry.
     void SetUpResources();
     bool RegisterGuidMessages();
-    // Creates the main window (title, style and size of CMainWnd) and centres it; false on failure.
+    // Creates the main window (CMainWnd's title and style, the size above) and centres it; false on
+    // failure.
     bool CreateMainWindow();
     CMainWnd* MainWindow() const { return m_mainWnd.get(); }
     // Runs the message loop until the main window ends it.

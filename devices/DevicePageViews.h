@@ -4,6 +4,7 @@
 // Each control answers GetInterface with the view's name; a control that does not is left alone.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // A key or LED button ("DeviceKeyButton") showing the light colour of its key.
@@ -41,4 +42,21 @@ public:
 
 protected:
     ~IBatteryDisplayView() = default;
+};
+
+// The profile panel of a device page ("DeviceProfileItem").
+class IProfilePanelView
+{
+public:
+    static constexpr std::string_view kInterfaceName = "ProfilePanelView";
+    // Gives the panel the device kind (1 keyboard, 2 mouse, 3 mouse pad, 7 headset), the device folder
+    // and the default profile file, reads the profile list and selects function tab 1; answers the
+    // identifier of the current profile.
+    virtual std::string SetUpProfiles(int kind, const std::string& deviceFolder,
+                                      const std::string& defaultProfile) = 0;
+    // Marks function tab 1-8 as the selected one (quietly).
+    virtual void SelectFunctionTab(int tab) = 0;
+
+protected:
+    ~IProfilePanelView() = default;
 };

@@ -5,6 +5,7 @@
 #include "devices/DevicePageViews.h"
 #include "devices/IndexedControlName.h"
 #include "devices/LightingTables.h"
+#include "devices/SupportedDevices.h"
 #include "dui/PaintManager.h"
 #include "dui/TabLayout.h"
 #include "dui/WindowMessages.h"
@@ -23,6 +24,7 @@ constexpr std::string_view kFunctionSwitch = "device_function_switch";
 constexpr std::string_view kKeyFunctionSwitch = "device_key_function_switch";
 constexpr std::string_view kKeyPrefix = "key_";
 constexpr std::string_view kLedPrefix = "light_";
+constexpr std::string_view kProfilePanelName = "DeviceProfileItem";
 constexpr int kUnchanged = -1;
 
 // Pages of the two function switches for a function tab.
@@ -221,6 +223,7 @@ dui::CControlUI* CNimbrelUSBDevice::GetLedButton(int led) const
 
 void CNimbrelUSBDevice::InitPage()
 {
+    BindProfilePanel();
     if (pageLayoutPath_.empty()) {
         SetKeyCount(0);
         SetLedCount(0);
@@ -238,6 +241,19 @@ void CNimbrelUSBDevice::InitPage()
     }
     if (keyPanel_)
         BindKeyButtons(keyPanel_);
+}
+
+void CNimbrelUSBDevice::BindProfilePanel()
+{
+    dui::CControlUI* panel = FindPageControl(kProfilePanelName);
+    auto* view = panel
+                     ? static_cast<IProfilePanelView*>(panel->GetInterface(IProfilePanelView::kInterfaceName))
+                     : nullptr;
+    if (!view)
+        return;
+    const DeviceFamilyEntry* family = FindFamily(kind_);
+    const int kind = family ? family->wiredKind : kind_;
+    SetProfileId(view->SetUpProfiles(kind, DataFolder(), DefaultDataFile()));
 }
 
 void CNimbrelUSBDevice::BindKeyButtons(dui::CControlUI* panel)
@@ -441,7 +457,7 @@ int CNimbrelUSBDevice::WriteKeyTableFromProfile(int)
     return 0;
 }
 
-int CNimbrelUSBDevice::WriteMacros(const std::vector<uint8_t>&)
+int CNimbrelUSBDevice::WriteMacros(const std::vector<int>&)
 {
     return 0;
 }
@@ -636,6 +652,27 @@ void CNimbrelUSBDevice::StopDeviceWork()
     worker_.Stop();
     std::lock_guard guard(uiLock_);
     uiQueue_.clear();
+}
+
+void CNimbrelUSBDevice::ApplyCurrentProfile(std::function<void(int macroResult)> done)
+{
+    LoadCurrentProfile();
+    PruneMacroAssignments();
+    RefreshPage();
+    AskDevice(
+        "apply-profile", [this](platform::Event&) { return WriteProfileToDevice(); },
+        [done = std::move(done)](int macroResult) {
+            if (done)
+                done(macroResult);
+        });
+}
+
+int CNimbrelUSBDevice::WriteProfileToDevice()
+{
+    WriteLightingSettings(0, 0, 0);
+    const int macros = WriteMacros(UsedMacroIndexes());
+    WriteKeyTableFromProfile(0);
+    return macros;
 }
 
 // Shared operations ----------------------------------------------------------------------------------

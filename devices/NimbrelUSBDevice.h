@@ -101,7 +101,7 @@ public:
     /* 23 */ virtual std::vector<int> UsedMacroIndexes();
     /* 24 */ virtual int WriteKeyTable(int bank, const uint8_t* keyData);
     /* 25 */ virtual int WriteKeyTableFromProfile(int bank);
-    /* 26 */ virtual int WriteMacros(const std::vector<uint8_t>& macroData);
+    /* 26 */ virtual int WriteMacros(const std::vector<int>& macroNumbers);
     /* 27 */ virtual int WriteLightingSettings(int profileNumber, int value, int extra);
     /* 28 */ virtual void LoadLists();
     /* 29 */ virtual void SetKeyNameMap(const KeyNameMap& map);
@@ -183,6 +183,11 @@ public:
     }
     // True when no device work waits or runs and nothing waits for the UI thread.
     bool IsDeviceWorkIdle() const;
+
+    // Applies the current profile (SetProfileId first), as the window does when one is chosen: it is
+    // loaded and the page filled here, then WriteProfileToDevice runs on the worker and done gets its
+    // macro result (0, -1, or by how much the macros are too long) on the UI thread.
+    void ApplyCurrentProfile(std::function<void(int macroResult)> done);
     // Stops the device worker, dropping what waits; later work is refused.
     void StopDeviceWork();
 
@@ -236,6 +241,9 @@ public:
 protected:
     // The notification map: what the page does with a notification of one of its own controls.
     virtual void HandleNotify(dui::TNotifyUI& msg);
+    // The device half of applying a profile (on the worker): lighting settings, the macros the keys
+    // play, the key table. Answers WriteMacros's result. The keyboard adds its custom colours.
+    virtual int WriteProfileToDevice();
     // An event code from a reader thread (runs on that thread). The base stores it for OnEventReport.
     virtual void HandleEventCode(uint16_t code);
     // The debug line a reader writes when it ends.
@@ -243,6 +251,8 @@ protected:
 
     // The page's control of that name (this page's tree only), or nullptr.
     dui::CControlUI* FindPageControl(std::string_view name);
+    // Sets up the page's profile panel ("DeviceProfileItem") and takes its current profile.
+    void BindProfilePanel();
     // Binds the "DeviceKeyButton" children of a key panel by their names "key_N" and "light_N".
     void BindKeyButtons(dui::CControlUI* panel);
     // Registers the page as a notification receiver of its paint manager (once).

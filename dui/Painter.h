@@ -92,6 +92,10 @@ private:
 
 // The size of the text drawn with the font and style; `width` bounds wrapped text (0 = unbounded).
 SIZE MeasureText(std::string_view text, const TFontInfo& font, UINT style, int width = 0);
+// The characters of the text that neither the font nor any installed font it falls back to can draw
+// (they show as the missing-glyph box); empty when every character has a glyph. Spaces and controls
+// draw nothing and are never missing.
+std::u32string MissingGlyphs(std::string_view text, const TFontInfo& font);
 
 // Image decoding (PNG, BMP, JPEG...). mask: a colour made transparent (0 = none). size receives the
 // image size. nullptr when the data is not an image.

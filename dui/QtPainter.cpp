@@ -5,9 +5,12 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRawFont>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cstring>
@@ -347,6 +350,27 @@ SIZE MeasureText(std::string_view text, const TFontInfo& font, UINT style, int w
         return {r.width(), r.height()};
     }
     return {fm.horizontalAdvance(s), fm.height()};
+}
+
+std::u32string MissingGlyphs(std::string_view text, const TFontInfo& font)
+{
+    const QFont qfont = ToQFont(font);
+    std::u32string missing;
+    for (char32_t ch : ToQString(text).toStdU32String()) {
+        if (QChar::isSpace(ch) || QChar::category(ch) == QChar::Other_Control)
+            continue;
+        // Laid out as the painter lays it out: the run's raw font is the face chosen for the character,
+        // the requested one or a fallback.
+        QTextLayout layout(QString::fromUcs4(&ch, 1), qfont);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        if (std::none_of(runs.begin(), runs.end(),
+                         [ch](const QGlyphRun& run) { return run.rawFont().supportsCharacter(ch); }))
+            missing += ch;
+    }
+    return missing;
 }
 
 std::shared_ptr<CImageBits> LoadImageFile(const std::string& path, DWORD mask, SIZE* size)

@@ -45,6 +45,16 @@ bool IsPrivateFolder(const std::string& path)
     return (info.st_mode & 077) == 0 || ::chmod(path.c_str(), 0700) == 0;
 }
 
+// True when the path is a folder of this user that this user may create files in.
+bool IsWritableOwnFolder(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid() &&
+           ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
 } // namespace
 
 bool MakeFolders(const std::string& path)
@@ -98,6 +108,9 @@ std::string SettingsFolder()
 
 std::string RuntimeFolder()
 {
+    static std::mutex lock; // owner: RuntimeFolder, taken alone
+    static std::string replacement;
+    static std::string refusedSession;
     if (const std::string folder = EnvOr("XDG_RUNTIME_DIR", ""); !folder.empty()) {
         const std::string path = WithSlash(folder);
         std::error_code error;
@@ -106,7 +119,16 @@ std::string RuntimeFolder()
             std::filesystem::permissions(path, std::filesystem::perms::owner_all,
                                          std::filesystem::perm_options::replace, error);
         }
-        return path;
+        if (IsWritableOwnFolder(path)) {
+            return path;
+        }
+        // After su the session's folder is usually another user's: locks and sockets go to the
+        // private folder below instead, where every program of this user finds them alike.
+        std::lock_guard<std::mutex> guard(lock);
+        if (refusedSession != path) {
+            refusedSession = path;
+            DebugPrintf("runtime folder %s is not this user's own or not writable\n", path.c_str());
+        }
     }
     // In the shared temporary folder anyone may have made the folder first: use it only when it is a
     // real folder of this user, and close it to others.
@@ -114,14 +136,17 @@ std::string RuntimeFolder()
     if (IsPrivateFolder(shared)) {
         return shared + "/";
     }
-    static std::mutex lock; // owner: RuntimeFolder, taken alone
-    static std::string replacement;
     std::lock_guard<std::mutex> guard(lock);
     if (replacement.rfind(TempFolder(), 0) != 0 || !IsPrivateFolder(replacement)) {
         std::string pattern = TempFolder() + "orvant-" + std::to_string(::getuid()) + "-XXXXXX";
         replacement = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-        DebugPrintf("runtime folder %s is not this user's own; using %s instead\n", shared.c_str(),
-                    replacement.c_str());
+        if (replacement.empty()) {
+            DebugPrintf("runtime folder %s is not this user's own and no private one can be made\n",
+                        shared.c_str());
+        } else {
+            DebugPrintf("runtime folder %s is not this user's own; using %s instead\n", shared.c_str(),
+                        replacement.c_str());
+        }
     }
     return replacement.empty() ? shared + "/" : replacement + "/";
 }

@@ -4,8 +4,10 @@
 //   ORVANT_EXE_DIR   the executable folder (default: the folder of the running binary)
 //   XDG_DATA_HOME    local application data (default ~/.local/share)
 //   XDG_CONFIG_HOME  the settings store's folder (default ~/.config)
-//   XDG_RUNTIME_DIR  per-session runtime files: locks, the message bus (default $TMPDIR/orvant-<uid>, or a
-//   private folder when that one is not ours) TMPDIR           temporary files (default /tmp)
+//   XDG_RUNTIME_DIR  per-session runtime files: locks, the message bus; used only when it is a folder
+//                    of this user that it may write, else (as after su) the default
+//                    $TMPDIR/orvant-<uid>, or a fresh private folder when that one is not ours
+//   TMPDIR           temporary files (default /tmp)
 
 #include <string>
 #include <string_view>
@@ -26,7 +28,8 @@ std::string ProductDataFolder();
 std::string DeviceFolder(std::string_view deviceFolderName);
 // Where the settings store keeps its file: config home + the product name (not created).
 std::string SettingsFolder();
-// Per-session runtime folder, created with mode 0700 when missing.
+// Per-session runtime folder, created with mode 0700 when missing; always one this user may write
+// into unless no temporary folder can be made either.
 std::string RuntimeFolder();
 std::string TempFolder();
 

@@ -2,6 +2,7 @@
 
 #include "platform/Folders.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -18,21 +19,24 @@ SingleInstance::~SingleInstance()
     Release();
 }
 
-bool SingleInstance::TryAcquire()
+InstanceLock SingleInstance::TryAcquire()
 {
     if (IsHeld()) {
-        return true;
+        return InstanceLock::Acquired;
     }
     const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
-        return false;
+        error_ = errno;
+        return InstanceLock::Unavailable;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error_ = errno;
         ::close(fd);
-        return false;
+        return error_ == EWOULDBLOCK ? InstanceLock::HeldElsewhere : InstanceLock::Unavailable;
     }
     fd_ = fd;
-    return true;
+    error_ = 0;
+    return InstanceLock::Acquired;
 }
 
 void SingleInstance::Release()

@@ -9,6 +9,14 @@
 
 namespace platform {
 
+// What an attempt to take the lock found.
+enum class InstanceLock
+{
+    Acquired,      // this object holds the lock
+    HeldElsewhere, // another instance holds it
+    Unavailable    // the lock file cannot be made or locked: nobody can be known to hold it
+};
+
 class SingleInstance
 {
 public:
@@ -19,16 +27,18 @@ public:
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // True when this object holds the lock afterwards; false when another instance holds it or the
-    // lock file cannot be opened. Never waits.
-    bool TryAcquire();
+    // Takes the lock; Acquired also when this object holds it already. Never waits.
+    InstanceLock TryAcquire();
     bool IsHeld() const { return fd_ >= 0; }
     void Release();
     const std::string& LockPath() const { return path_; }
+    // The system error of the last attempt that was not Acquired (0 when none).
+    int LastError() const { return error_; }
 
 private:
     std::string path_;
     int fd_ = -1;
+    int error_ = 0;
 };
 
 } // namespace platform

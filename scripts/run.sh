@@ -24,7 +24,14 @@ have_device() {
 }
 
 if ! have_device && [ -x "$bin/orvant-devsim" ]; then
-  export ORVANT_VIRTUAL_HID="${ORVANT_VIRTUAL_HID:-${XDG_RUNTIME_DIR:-/tmp/orvant-$(id -u)}/virtual-hid}"
+  # The session's runtime folder when it is ours and writable (after su it is often neither), else the
+  # private folder the program falls back to as well.
+  runtime=${XDG_RUNTIME_DIR:-}
+  if [ -z "$runtime" ] || [ ! -d "$runtime" ] || [ ! -O "$runtime" ] || [ ! -w "$runtime" ]; then
+    runtime="${TMPDIR:-/tmp}/orvant-$(id -u)"
+    mkdir -p -m 700 "$runtime"
+  fi
+  export ORVANT_VIRTUAL_HID="${ORVANT_VIRTUAL_HID:-$runtime/virtual-hid}"
   mkdir -p "$ORVANT_VIRTUAL_HID"
   "$bin/orvant-devsim" --folder "$ORVANT_VIRTUAL_HID" keyboard mouse </dev/null &
   sim=$!

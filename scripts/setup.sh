@@ -8,6 +8,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
+  # The interface's faces: Noto Sans (Latin and the default), Noto Sans Thai, Noto Sans CJK (Chinese,
+  # Japanese, Korean). Qt finds them by family through fontconfig; without them CJK text shows as boxes.
+  fonts-noto-core fonts-noto-cjk
 )
 
 missing=()

@@ -199,6 +199,26 @@ TEST_F(MainWndTest, RelayoutScalesByTheMonitorSize)
     EXPECT_FALSE(wnd_->IsWindowVisible()) << "a hidden window stays hidden";
 }
 
+// A display change relayouts at once and once more when the new size reaches the layout's root (its
+// "windowsize" notification), so the window settles at the new monitor's scale.
+TEST_F(MainWndTest, DisplayChangeRelayoutsAgainWhenTheRootIsResized)
+{
+    ASSERT_EQ(wnd_->Scale(), 96);
+    const int before = wnd_->RelayoutCount();
+    wnd_->SetMonitorQuery([] { return std::optional<dui::SIZE>(dui::SIZE{1920, 1080}); });
+    wnd_->SendMessage(dui::WM_DISPLAYCHANGE, 32, dui::MAKELPARAM(1920, 1080));
+    EXPECT_TRUE(PumpUntil([&] { return wnd_->RelayoutCount() == before + 2; }))
+        << wnd_->RelayoutCount() - before << " relayouts";
+    EXPECT_EQ(wnd_->Scale(), 144);
+    EXPECT_EQ(wnd_->GetClientSize().cx, CMainWnd::kWidth * 144 / 96);
+
+    // A size change without a display change leaves the layout alone.
+    wnd_->SetMonitorQuery([] { return std::optional<dui::SIZE>(dui::SIZE{1280, 1024}); });
+    wnd_->ResizeClient(CMainWnd::kWidth, CMainWnd::kHeight);
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(wnd_->RelayoutCount(), before + 2);
+}
+
 // The discovery thread waits for the window to handle an arrival. When the window is destroyed before
 // the UI thread gets to that message, stopping discovery must end the wait instead of deadlocking.
 TEST_F(MainWndTest, DestroyStopsDiscoveryWhileItWaitsForTheWindow)

@@ -42,6 +42,11 @@ public:
         calls.push_back("neighbour " + std::to_string(direction));
     }
     void StartProfileTimer() override { calls.push_back("profile"); }
+    void RunProfileAction(ProfileAction action) override
+    {
+        calls.push_back("profile action " + std::to_string(static_cast<int>(action)));
+    }
+    void SelectFunctionTab(int tab) override { calls.push_back("tab " + std::to_string(tab)); }
     void HookControl(bool start) override { calls.push_back(start ? "hook 1" : "hook 0"); }
 };
 

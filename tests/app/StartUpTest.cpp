@@ -14,6 +14,7 @@
 #include "dui/TrayIcon.h"
 #include "dui/WindowMessages.h"
 #include "dui/testing/UiTestHarness.h"
+#include "platform/DebugOutput.h"
 #include "platform/Folders.h"
 #include "platform/MessageBus.h"
 
@@ -215,9 +216,59 @@ TEST_F(ScratchRuntimeTest, SecondInstanceWakesTheFirstOverTheBus)
     EXPECT_TRUE(third.AcquireInstance()) << "the lock is free once its owner let it go";
 }
 
+// With no runtime folder and no temporary folder to make the lock in, nobody can be holding it.
+TEST_F(ScratchRuntimeTest, LockThatCannotBeMadeLeavesThisTheFirstInstance)
+{
+    ScopedEnv runtime("XDG_RUNTIME_DIR", "/proc/orvant-no-runtime");
+    ScopedEnv tmp("TMPDIR", "/proc/orvant-no-tmp");
+    platform::DebugCapture debug;
+    CStartUp startUp;
+    ASSERT_TRUE(startUp.RegisterInstanceMessage());
+    EXPECT_TRUE(startUp.AcquireInstance());
+    EXPECT_TRUE(debug.Contains("single-instance lock")) << debug.Text();
+    EXPECT_TRUE(debug.Contains("going on as the first instance"));
+}
+
 // ---- main window ----
 
 using MainWindow = orvant_test::MainWndFixture;
+
+// Started where the session's runtime folder cannot be used (as after su): the window still shows and
+// is reachable on the bus, which lives in this user's private temporary folder instead.
+class MainWindowWithoutItsRuntimeFolder : public orvant_test::MainWndFixture
+{
+protected:
+    ScopedEnv runtimeAfterSu_{"XDG_RUNTIME_DIR", "/proc/orvant-no-runtime"};
+    ScopedEnv tmp_{"TMPDIR", scratch_.Path()};
+};
+
+TEST_F(MainWindowWithoutItsRuntimeFolder, ShowsAndIsReachableOnTheBus)
+{
+    EXPECT_TRUE(wnd_->IsWindowVisible());
+    EXPECT_TRUE(wnd_->HasBusEndpoint());
+    EXPECT_EQ(platform::BusFolder().rfind(scratch_.Path(), 0), 0u) << platform::BusFolder();
+    std::optional<platform::BusMessage> wake = platform::MakeRegisteredMessage(UWM_INSTANCE_MSG, 0, 1);
+    ASSERT_TRUE(wake);
+    EXPECT_EQ(platform::BusBroadcast(*wake), 1);
+    EXPECT_TRUE(PumpUntil([&] { return wnd_->InstanceWakeCount() == wakes0_ + 1; }));
+}
+
+// Without a layout nothing sizes the window after its creation.
+TEST_F(ScratchRuntimeTest, WithoutItsSkinTheMainWindowKeepsItsCreationSize)
+{
+    dui::testing::EnsureApplication();
+    ScratchFolder exe;
+    ScopedEnv exeDir{"ORVANT_EXE_DIR", exe.Path()};
+    CStartUp startUp;
+    ASSERT_TRUE(startUp.RegisterInstanceMessage());
+    startUp.SetUpResources();
+    ASSERT_TRUE(startUp.CreateMainWindow());
+    EXPECT_FALSE(startUp.MainWindow()->IsSkinLoaded());
+    const dui::SIZE size = startUp.MainWindow()->GetClientSize();
+    EXPECT_EQ(size.cx, 800);
+    EXPECT_EQ(size.cy, 572);
+    startUp.TearDown();
+}
 
 TEST_F(MainWindow, IsBuiltFromTheMainLayoutWithItsTitleAndSize)
 {

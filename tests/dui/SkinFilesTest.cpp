@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dui/ControlFactory.h"
+
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -63,9 +65,9 @@ public:
     CControlUI* CreateControl(std::string_view className) override
     {
         const std::string name = Lower(className);
-        static const std::set<std::string> kHorizontal = {"deviceoption",          "mpdevicepower",
-                                                          "nimbrelkeyboarddevice", "nimbrelmousedevice",
-                                                          "nimbrelmousepaddevice", "nimbrelhs6533device"};
+        static const std::set<std::string> kHorizontal = {
+            "deviceoption",       "mpdevicepower",         "deviceprofile",      "nimbrelkeyboarddevice",
+            "nimbrelmousedevice", "nimbrelmousepaddevice", "nimbrelhs6533device"};
         if (kHorizontal.count(name))
             return new CHorizontalLayoutUI;
         if (name == "selectpanel")
@@ -112,6 +114,10 @@ protected:
     {
         dui::testing::EnsureApplication();
         CPaintManagerUI::SetResourcePath(kSkin.string() + "/");
+        // Sub-layouts are built without a callback: their roots come from the program's class
+        // registry, which stands in here as for the callback.
+        CControlFactory::GetInstance()->RegistControl(
+            "CDeviceProfileUI", []() -> CControlUI* { return new CHorizontalLayoutUI; });
     }
 };
 
@@ -167,6 +173,7 @@ TEST_F(SkinFilesTest, LayoutsCarryTheControlNamesTheProgramLooksUp)
     ASSERT_NE(Build(h, "XML/main.xml", cb), nullptr);
     EXPECT_EQ(h.Manager().GetInitSize().cx, 1000);
     EXPECT_EQ(h.Manager().GetInitSize().cy, 640);
+    EXPECT_EQ(h.Manager().GetRoot()->GetName(), "root") << "the window's size notification names its root";
     EXPECT_EQ(h.Find("control_light_status")->GetText(), "控制灯光");
     EXPECT_FALSE(h.Find("setting_progress")->IsVisible());
     // Both tab layouts start with the placeholder page that stands for "no device".

@@ -95,4 +95,37 @@ TEST_F(RuntimeFolder, EnvironmentFolderIsUsedAsGiven)
     EXPECT_EQ(Info(given).st_mode & 0777, 0700u);
 }
 
+// The session folder a start after su inherits is another user's, or one it may not write into: the
+// locks and the bus then live in this user's private temporary folder, as with no session folder.
+TEST_F(RuntimeFolder, SessionFolderThisUserCannotUseGivesWayToThePrivateOne)
+{
+    const std::string file = scratch_.Write("a-file", "");
+    const std::string foreign = scratch_.Path() + "foreign";
+    const std::string readOnly = scratch_.Path() + "read-only";
+    ASSERT_EQ(mkdir(foreign.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir(readOnly.c_str(), 0500), 0);
+    struct Case
+    {
+        const char* what;
+        std::string folder;
+        bool applies;
+    } cases[] = {
+        {"cannot be made", "/proc/orvant-runtime-test", true},
+        {"a file", file, true},
+        {"another user's", foreign, chown(foreign.c_str(), getuid() + 1, getgid()) == 0},
+        {"not writable", readOnly, geteuid() != 0}, // root writes anywhere
+    };
+    for (const Case& c : cases) {
+        if (!c.applies) {
+            continue;
+        }
+        SCOPED_TRACE(c.what);
+        orvant_test::ScopedEnv runtime("XDG_RUNTIME_DIR", c.folder);
+        platform::DebugCapture debug;
+        EXPECT_EQ(platform::RuntimeFolder(), Shared() + "/");
+        EXPECT_TRUE(debug.Contains("is not this user's own or not writable"));
+        EXPECT_EQ(Info(Shared()).st_mode & 0777, 0700u);
+    }
+}
+
 } // namespace

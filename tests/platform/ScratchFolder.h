@@ -91,7 +91,8 @@ private:
     std::optional<std::string> old_;
 };
 
-// A fixture whose runtime folder (locks, the message bus) is a scratch folder.
+// A fixture whose runtime folder (locks, the message bus) and user data and settings folders are
+// scratch folders.
 class ScratchRuntimeTest : public ::testing::Test
 {
 protected:
@@ -99,6 +100,8 @@ protected:
 
     ScratchFolder scratch_;
     ScopedEnv runtime_{"XDG_RUNTIME_DIR", scratch_.Path()};
+    ScopedEnv data_{"XDG_DATA_HOME", scratch_.Path() + "/data"};
+    ScopedEnv config_{"XDG_CONFIG_HOME", scratch_.Path() + "/config"};
 };
 
 } // namespace orvant_test

@@ -11,6 +11,7 @@
 
 namespace {
 
+using platform::InstanceLock;
 using platform::SingleInstance;
 
 class SingleInstanceTest : public orvant_test::ScratchRuntimeTest
@@ -22,7 +23,7 @@ protected:
         const pid_t child = fork();
         if (child == 0) {
             SingleInstance other;
-            _exit(other.TryAcquire() ? 0 : 1);
+            _exit(other.TryAcquire() == InstanceLock::Acquired ? 0 : 1);
         }
         int status = 0;
         waitpid(child, &status, 0);
@@ -39,23 +40,23 @@ TEST_F(SingleInstanceTest, LockFileIsNamedAfterTheProductInTheRuntimeFolder)
 TEST_F(SingleInstanceTest, SecondInstanceIsRefusedUntilTheFirstReleases)
 {
     SingleInstance first;
-    ASSERT_TRUE(first.TryAcquire());
-    EXPECT_TRUE(first.TryAcquire());
+    ASSERT_EQ(first.TryAcquire(), InstanceLock::Acquired);
+    EXPECT_EQ(first.TryAcquire(), InstanceLock::Acquired);
     EXPECT_FALSE(OtherProcessAcquires());
     SingleInstance sameProcess;
-    EXPECT_FALSE(sameProcess.TryAcquire());
+    EXPECT_EQ(sameProcess.TryAcquire(), InstanceLock::HeldElsewhere);
     EXPECT_FALSE(sameProcess.IsHeld());
 
     first.Release();
     EXPECT_TRUE(OtherProcessAcquires());
-    EXPECT_TRUE(sameProcess.TryAcquire());
+    EXPECT_EQ(sameProcess.TryAcquire(), InstanceLock::Acquired);
 }
 
 TEST_F(SingleInstanceTest, DestructionReleases)
 {
     {
         SingleInstance first;
-        ASSERT_TRUE(first.TryAcquire());
+        ASSERT_EQ(first.TryAcquire(), InstanceLock::Acquired);
     }
     EXPECT_TRUE(OtherProcessAcquires());
 }
@@ -69,7 +70,7 @@ TEST_F(SingleInstanceTest, KilledHolderReleases)
     ASSERT_GE(holder, 0);
     if (holder == 0) {
         SingleInstance mine;
-        const char answer = mine.TryAcquire() ? 'y' : 'n';
+        const char answer = mine.TryAcquire() == InstanceLock::Acquired ? 'y' : 'n';
         (void)!write(ready[1], &answer, 1);
         pause();
         _exit(0);
@@ -78,19 +79,30 @@ TEST_F(SingleInstanceTest, KilledHolderReleases)
     ASSERT_EQ(read(ready[0], &answer, 1), 1);
     ASSERT_EQ(answer, 'y');
     SingleInstance second;
-    EXPECT_FALSE(second.TryAcquire());
+    EXPECT_EQ(second.TryAcquire(), InstanceLock::HeldElsewhere);
     kill(holder, SIGKILL);
     waitpid(holder, nullptr, 0);
-    EXPECT_TRUE(second.TryAcquire());
+    EXPECT_EQ(second.TryAcquire(), InstanceLock::Acquired);
     close(ready[0]);
     close(ready[1]);
 }
 
-TEST_F(SingleInstanceTest, UnusableRuntimeFolderIsRefusedNotFatal)
+// A session folder this user cannot use (as after su) moves the lock to the private temporary folder;
+// with no folder at all the lock is Unavailable, which is not another instance holding it.
+TEST_F(SingleInstanceTest, UnusableRuntimeFolderFallsBackOrReportsUnavailable)
 {
-    const orvant_test::ScopedEnv runtime("XDG_RUNTIME_DIR", "/proc/no-such-folder");
-    SingleInstance instance;
-    EXPECT_FALSE(instance.TryAcquire());
+    const orvant_test::ScopedEnv runtime("XDG_RUNTIME_DIR", "/proc/orvant-no-such-folder");
+    const orvant_test::ScopedEnv tmp("TMPDIR", scratch_.Path());
+    {
+        SingleInstance instance;
+        EXPECT_EQ(instance.LockPath().rfind(scratch_.Path() + "orvant-", 0), 0u) << instance.LockPath();
+        EXPECT_EQ(instance.TryAcquire(), InstanceLock::Acquired);
+    }
+    const orvant_test::ScopedEnv noTmp("TMPDIR", "/proc/orvant-no-such-folder");
+    SingleInstance nowhere;
+    EXPECT_EQ(nowhere.TryAcquire(), InstanceLock::Unavailable);
+    EXPECT_NE(nowhere.LastError(), 0);
+    EXPECT_FALSE(nowhere.IsHeld());
 }
 
 } // namespace
