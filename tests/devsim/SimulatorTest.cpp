@@ -47,6 +47,7 @@ TEST_F(SimulatorTest, HelloCarriesIdsInterfaceAndDescriptor)
     const Case cases[] = {
         {"keyboard", 0, 0x320F, 0x5055, BootKeyboardDescriptor()},
         {"keyboard", 1, 0x320F, 0x5055, CommandInterfaceDescriptor()},
+        {"keyboard2", 1, 0x320F, 0x5055, CommandInterfaceDescriptor()},
         {"mouse", 0, 0x320F, 0x221C, BootMouseDescriptor()},
         {"mouse-receiver", 1, 0x320F, 0x0000, CommandInterfaceDescriptor()},
         {"mousepad", 1, 0x320F, 0x0000, CommandInterfaceDescriptor()},
@@ -94,6 +95,18 @@ TEST_F(SimulatorTest, KeyboardAnswersCommandsOverTheSocket)
     auto refused = c.Transact(MakeRequest(0x05, 26, 200));
     ASSERT_TRUE(refused);
     EXPECT_EQ((*refused)[7], kStatusOutOfRange);
+}
+
+TEST_F(SimulatorTest, SecondKeyboardKeepsItsOwnMemory)
+{
+    ASSERT_TRUE(sim_->AddDevice("keyboard"));
+    ASSERT_TRUE(sim_->AddDevice("keyboard2"));
+    CRawHidClient c;
+    Open(c, "keyboard2");
+    const uint8_t profile[] = {3};
+    ASSERT_EQ((*c.Transact(MakeRequest(0x06, 1, 0, profile, 1)))[7], kStatusOk);
+    EXPECT_EQ(sim_->ReadMemory("keyboard2", Region::Settings)[0], 3);
+    EXPECT_EQ(sim_->ReadMemory("keyboard", Region::Settings)[0], 0);
 }
 
 TEST_F(SimulatorTest, InputReportsReachEveryConnection)
@@ -258,6 +271,7 @@ TEST_F(SimulatorTest, FaultsShapeTheReplies)
     ASSERT_TRUE(r);
     EXPECT_EQ((*r)[7], 0xFE);
     EXPECT_EQ(sim_->ReadMemory("keyboard", Region::Settings)[1], 1);
+    EXPECT_EQ(sim_->Dump("keyboard")["firmware"]["commands"]["0x06"].asInt(), 1); // it did arrive
     // The fault was for one request only.
     r = c.Transact(MakeRequest(0x06, 1, 1, one, 1));
     EXPECT_EQ((*r)[7], 0);
@@ -284,9 +298,32 @@ TEST_F(SimulatorTest, FaultsShapeTheReplies)
     EXPECT_FALSE(c.ReceiveFrame(50));
     EXPECT_TRUE(c.ReceiveFrame(5000));
 
+    // Bad checksum: the reply's bytes 1-2 no longer repeat the request's; the rest is the real reply.
+    ASSERT_TRUE(sim_->AddFault("keyboard", {FaultKind::Checksum, 0x06, 0, 0, 0, 0, 1}));
+    const Frame write = MakeRequest(0x06, 1, 2, one, 1);
+    r = c.Transact(write);
+    ASSERT_TRUE(r);
+    EXPECT_EQ((*r)[1], uint8_t(~write[1]));
+    EXPECT_EQ((*r)[2], uint8_t(~write[2]));
+    EXPECT_EQ((*r)[3], 0x06);
+    EXPECT_EQ((*r)[7], kStatusOk);
+    EXPECT_EQ(sim_->ReadMemory("keyboard", Region::Settings)[2], 9);
+    const Json::Value faults = sim_->Dump("keyboard")["faults"];
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_EQ(faults[0]["kind"].asString(), "checksum");
+    EXPECT_EQ(faults[0]["applied"].asInt(), 1);
+    ASSERT_TRUE(sim_->ClearFaults("keyboard"));
+
+    // Offset: only the chunk at offset 56 is refused.
+    const uint8_t chunk[56] = {0x55};
+    Fault atOffset{FaultKind::Status, 0x15, 0, 1, 0, 0xFF, 1};
+    atOffset.offset = 56;
+    ASSERT_TRUE(sim_->AddFault("keyboard", atOffset));
+    EXPECT_EQ((*c.Transact(MakeRequest(0x15, 56, 0, chunk, 56)))[7], 0);
+    EXPECT_EQ((*c.Transact(MakeRequest(0x15, 56, 56, chunk, 56)))[7], 0xFF);
+
     // Skip and count: the second 0x15 chunk vanishes the device mid-transfer.
     ASSERT_TRUE(sim_->AddFault("keyboard", {FaultKind::Vanish, 0x15, 1, 1, 0, 0, 1}));
-    const uint8_t chunk[56] = {0x55};
     EXPECT_EQ((*c.Transact(MakeRequest(0x15, 56, 0, chunk, 56)))[7], 0);
     ASSERT_TRUE(c.SendFrame(MakeRequest(0x15, 56, 56, chunk, 56)));
     auto end = c.Receive();
@@ -303,6 +340,27 @@ TEST_F(SimulatorTest, FaultsShapeTheReplies)
         EXPECT_EQ((*c.Transact(MakeRequest(0x01, 0, 0)))[7], 0xFF);
     ASSERT_TRUE(sim_->ClearFaults("keyboard"));
     EXPECT_EQ((*c.Transact(MakeRequest(0x01, 0, 0)))[7], 0);
+}
+
+// A receiver that never answers its online query: every query arrives and is counted, none is
+// answered until the fault is cleared.
+TEST_F(SimulatorTest, ReceiverCanStaySilentOnItsOnlineQuery)
+{
+    ASSERT_TRUE(sim_->SwitchLink("mouse", LinkChoice::Receiver));
+    CRawHidClient rx;
+    Open(rx, "mouse-receiver");
+    ASSERT_TRUE(sim_->AddFault("mouse-receiver", {FaultKind::Drop, kOnlineQuery, 0, 0, 0, 0, 1}));
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(rx.SendFrame(MakeRequest(kOnlineQuery, 0, 0)));
+        EXPECT_FALSE(rx.ReceiveFrame(100)) << i;
+    }
+    // Other commands still pass through to the mouse.
+    EXPECT_EQ((*rx.Transact(MakeRequest(0x01, 0, 0)))[3], 0x01);
+    ASSERT_TRUE(sim_->ClearFaults("mouse-receiver"));
+    const auto q = rx.Transact(MakeRequest(kOnlineQuery, 0, 0));
+    ASSERT_TRUE(q);
+    EXPECT_EQ((*q)[kPayloadOffset], 0xFF);
+    EXPECT_EQ(sim_->Dump("mouse-receiver")["onlineQueries"].asInt(), 4);
 }
 
 TEST_F(SimulatorTest, StateSavesAndLoadsAndRefusesDamage)
@@ -345,6 +403,10 @@ TEST_F(SimulatorTest, LineCommandsDriveTheSimulator)
         {"fault mouse delay 100 skip 1", "ok"},
         {"fault mouse drop cmd 0x05", "ok"},
         {"fault mouse vanish cmd 0x17 skip 3", "ok"},
+        {"fault mouse checksum cmd 0x05 count 0", "ok"},
+        {"fault mouse checksum 5", "error: option 5 needs a value"},
+        {"fault mouse vanish cmd 0x12 offset 112", "ok"},
+        {"fault mouse vanish offset 0x10000", "error: bad option"},
         {"fault mouse explode", "error: usage"},
         {"fault mouse other 0xaa times 3", "error: bad option"},
         {"clear mouse", "ok"},
@@ -370,6 +432,8 @@ TEST_F(SimulatorTest, LineCommandsDriveTheSimulator)
     EXPECT_TRUE(dump["plugged"].asBool());
     EXPECT_EQ(dump["faults"].size(), 0u);
     EXPECT_TRUE(dump["firmware"]["memory"].isMember("recoil"));
+    for (const char* kind : FaultKindNames())
+        EXPECT_NE(commands.Execute("help", quit).find(std::string(" ") + kind), std::string::npos) << kind;
     EXPECT_FALSE(quit);
     EXPECT_EQ(commands.Execute("quit", quit), "ok");
     EXPECT_TRUE(quit);

@@ -6,55 +6,12 @@
 # through orvant-msg. What the program did is read from its debug output.
 set -u
 bin=${1:?usage: devices_hotplug.sh BIN_FOLDER}
-app="$bin/orvant-x80-pro"
-sim="$bin/orvant-devsim"
-title="ORVANT X80 PRO"
 source "$(dirname "$0")/msg_common.bash"
-export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
-export QT_QPA_PLATFORM=offscreen ORVANT_DEBUG=1
-export ORVANT_VIRTUAL_HID="$work/hid"
-mkdir -p "$ORVANT_VIRTUAL_HID"
-simpid=""
-fail() {
-    echo "devices_hotplug: $*" >&2
-    [ -s "$work/app.err" ] && sed 's/^/  program: /' "$work/app.err" | tail -40 >&2
-    [ -s "$work/sim.out" ] && sed 's/^/  simulator: /' "$work/sim.out" | tail -10 >&2
-    exit 1
-}
-stop_sim() { [ -n "$simpid" ] && { exec 3>&-; kill "$simpid" 2>/dev/null; wait "$simpid" 2>/dev/null; }; simpid=""; }
-trap 'stop_sim; cleanup' EXIT
-# sim LINE: one line command to the simulator, answered "ok".
-sim() {
-    local before
-    before=$(grep -c . "$work/sim.out" 2>/dev/null)
-    echo "$*" >&3
-    for _ in $(seq 50); do
-        [ "$(grep -c . "$work/sim.out")" -gt "$before" ] && break
-        sleep 0.1
-    done
-    tail -n 1 "$work/sim.out" | grep -q '^ok' || fail "simulator refused '$*'"
-}
-# count LINE: how many times the program wrote the debug line.
-count() { grep -cxF -- "$1" "$work/app.err"; }
-# wait_count LINE N: until the line was written N times (at most about 10 s).
-wait_count() {
-    for _ in $(seq 100); do
-        [ "$(count "$1")" -ge "$2" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
-[ -x "$app" ] && [ -x "$sim" ] && [ -x "$msg" ] || fail "a program is not built in $bin"
+source "$(dirname "$0")/program_common.bash"
+[ -x "$app" ] && [ -x "$simulator" ] && [ -x "$msg" ] || fail "a program is not built in $bin"
 
-mkfifo "$work/sim.in"
-"$sim" --folder "$ORVANT_VIRTUAL_HID" keyboard <"$work/sim.in" >"$work/sim.out" 2>&1 &
-simpid=$!
-exec 3>"$work/sim.in"
-for _ in $(seq 50); do ls "$ORVANT_VIRTUAL_HID"/keyboard-mi01.hid >/dev/null 2>&1 && break; sleep 0.1; done
-
-"$app" 2>"$work/app.err" &
-listener=$!
-wait_for_window "$title" || fail "the main window never appeared"
+start_sim keyboard
+start_app
 
 added="添加一个键盘设备"
 removed="删除一个键盘设备"
@@ -94,9 +51,5 @@ wait "$tool" || fail "no WorkTool reply arrived"
 grep -q "^copydata 5 1024 0200000003000000000000000200000004000000" "$work/worktool.out" ||
     fail "WorkTool reply not as expected: $(cut -c1-80 "$work/worktool.out")"
 
-kill -TERM "$listener"
-wait "$listener"
-code=$?
-listener=""
-[ "$code" -eq 0 ] || fail "the program exited with $code"
+stop_app
 echo "devices_hotplug: ok"

@@ -42,12 +42,18 @@ expect_error 2 'listen takes --count N and --timeout MS' listen Main --forever
 expect_error 2 'unknown command "shout"' shout Main
 expect_error 2 'wrong number of arguments for send' send Main
 expect_error 1 'timed out after 0 of 1 messages' listen Quiet --count 1 --timeout 200
+expect_error 1 'no window titled "Nobody"' ask Nobody UWM_WORKTOOL_QUERY_MSG 0 0 --reply-to Me
+expect_error 2 'ask needs --reply-to WINDOW' ask Nobody UWM_WORKTOOL_QUERY_MSG 0 0 --timeout 10
+expect_error 2 'ask takes --reply-to WINDOW and --timeout MS' ask Nobody Game_End 0 0 --reply Me
+expect_error 2 'bad time-out "soon"' ask Nobody Game_End 0 0 --reply-to Me --timeout soon
 
 # A title that already listens cannot be taken twice.
 timeout 20 "$msg" listen Main --timeout 15000 >/dev/null 2>&1 &
 listener=$!
 wait_for_window Main || failures=$((failures + 1))
 expect_error 1 'a window titled "Main" is already listening' listen Main --timeout 100
+# Main takes the question but never answers it.
+expect_error 1 'timed out after 0 of 1 messages' ask Main Game_End 0 0 --reply-to Me --timeout 200
 
 if [ "$failures" -ne 0 ]; then
     echo "msg_errors: $failures failed" >&2

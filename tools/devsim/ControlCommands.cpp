@@ -53,6 +53,8 @@ bool ParseFaultOptions(const std::vector<std::string>& w, size_t from, Fault& f,
         }
         if (key == "cmd" && *value <= 0xFF)
             f.command = static_cast<uint8_t>(*value);
+        else if (key == "offset" && *value <= 0xFFFF)
+            f.offset = static_cast<uint16_t>(*value);
         else if (key == "skip")
             f.skip = static_cast<uint32_t>(*value);
         else if (key == "count")
@@ -85,9 +87,14 @@ std::string CControlCommands::Execute(const std::string& line, bool& quit)
         quit = true;
         return "ok";
     }
-    if (verb == "help")
-        return "commands: list plug unplug link online press battery fault clear dump memory poke save load "
-               "quit";
+    if (verb == "help") {
+        std::string text =
+            "commands: list plug unplug link online press battery fault clear dump memory poke "
+            "save load quit; faults:";
+        for (const char* kind : FaultKindNames())
+            text += std::string(" ") + kind;
+        return text;
+    }
     if (verb == "list") {
         std::string text;
         for (const std::string& name : sim_.DeviceNames())
@@ -127,7 +134,8 @@ std::string CControlCommands::Execute(const std::string& line, bool& quit)
     if (verb == "fault") {
         const auto kind = n >= 3 ? FaultKindFromName(w[2]) : std::nullopt;
         if (!kind)
-            return usage("fault NAME delay MS|drop|other BYTE|status BYTE|vanish [cmd C] [skip N] [count N]");
+            return usage("fault NAME delay MS|drop|other BYTE|status BYTE|vanish|checksum [cmd C] [offset N] "
+                         "[skip N] [count N]");
         Fault f;
         f.kind = *kind;
         size_t options = 3;

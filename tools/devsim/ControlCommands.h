@@ -9,11 +9,13 @@
 //   online RECEIVER on|off                 the receiver's device in or out of range
 //   press NAME CODE                        event report, e.g. 0x0401, 0x1003, 0x1123, 0x0403
 //   battery NAME LEVEL [STATE]             STATE 0 charged, 1 charging, 2 on battery
-//   fault NAME delay MS [OPTIONS]          OPTIONS: cmd CODE, skip N, count N (0 = until clear)
+//   fault NAME delay MS [OPTIONS]          OPTIONS: cmd CODE, offset N (the chunk's), skip N,
+//                                          count N (0 = until clear)
 //   fault NAME drop [OPTIONS]
 //   fault NAME other BYTE [times 1|2] [OPTIONS]
 //   fault NAME status 0xff|0xfe [OPTIONS]
 //   fault NAME vanish [OPTIONS]
+//   fault NAME checksum [OPTIONS]          the reply's checksum bytes are wrong
 //   clear NAME                             removes the product's faults
 //   dump NAME                              memory, counters, faults and last frames as JSON
 //   memory NAME REGION                     a region as hexadecimal text

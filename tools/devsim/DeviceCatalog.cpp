@@ -12,6 +12,8 @@ namespace {
 
 constexpr uint16_t kMakerId = 0x320F;
 constexpr uint16_t kHeadsetMakerId = 0x0C76;
+// A second keyboard of the same product, with memory of its own.
+constexpr const char* kSecondKeyboardFamily = "keyboard2";
 
 const std::vector<CatalogEntry>& Entries()
 {
@@ -20,6 +22,7 @@ const std::vector<CatalogEntry>& Entries()
     static const std::vector<CatalogEntry> entries = {
         {"keyboard", "keyboard", kMakerId, 0x5055, false, {{0, D::BootKeyboard}, {1, D::CommandInterface}}, 1, 3},
         {"keyboard-receiver", "keyboard", kMakerId, 0x0000, true, {{0, D::BootKeyboard}, {1, D::CommandInterface}}, 1, 3},
+        {"keyboard2", kSecondKeyboardFamily, kMakerId, 0x5055, false, {{0, D::BootKeyboard}, {1, D::CommandInterface}}, 1, 3},
         {"mouse", "mouse", kMakerId, 0x221C, false, {{0, D::BootMouse}, {1, D::CommandInterface}}, 1, 3},
         {"mouse-receiver", "mouse", kMakerId, 0x0000, true, {{0, D::BootMouse}, {1, D::CommandInterface}}, 1, 3},
         {"mousepad", "mousepad", kMakerId, 0x0000, false, {{1, D::CommandInterface}}, 1, 3},
@@ -61,7 +64,7 @@ std::vector<uint8_t> DescriptorBytes(DescriptorKind kind)
 
 std::shared_ptr<CFirmwareModel> MakeFirmware(const std::string& family)
 {
-    if (family == "keyboard")
+    if (family == "keyboard" || family == kSecondKeyboardFamily)
         return std::make_shared<CKeyboardFirmware>();
     if (family == "mouse")
         return std::make_shared<CMouseFirmware>();

@@ -1,7 +1,7 @@
 #pragma once
 // The products the simulator can play, by name: their USB ids, HID interfaces and which firmware
 // family they speak to. A receiver is its own product (product id 0) that reaches the firmware of
-// the family's device over the air.
+// the family's device over the air. "keyboard2" is a second, identical keyboard with its own memory.
 
 #include "tools/devsim/FirmwareModel.h"
 

@@ -461,7 +461,10 @@ void CDeviceSimulator::OnPacket(int interfaceId, uint8_t kind, std::span<const u
 
 void CDeviceSimulator::HandleCommandLocked(Product& p, int interfaceId, const Frame& request)
 {
-    const FaultOutcome fault = p.family->faults.Next(FrameCommand(request));
+    const FaultOutcome fault = p.family->faults.Next(FrameCommand(request), FrameOffset(request));
+    // A request the fault stops before the firmware acts on it still reached a wired device.
+    if ((fault.vanish || fault.refuseWithStatus) && !p.receiver)
+        p.family->firmware->NoteRequest(request);
     if (fault.vanish) {
         UnplugLocked(p);
         return;
@@ -478,6 +481,10 @@ void CDeviceSimulator::HandleCommandLocked(Product& p, int interfaceId, const Fr
     }
     if (!reply || fault.dropReply)
         return;
+    if (fault.badChecksum) {
+        (*reply)[1] = static_cast<uint8_t>(~request[1]);
+        (*reply)[2] = static_cast<uint8_t>(~request[2]);
+    }
     for (int i = 0; i < fault.otherRepeats; ++i) {
         Frame other = *reply;
         other[3] = fault.otherCommand;

@@ -47,9 +47,9 @@ public:
     bool Start();
     void Stop();
 
-    // Adds a catalogue product ("keyboard", "keyboard-receiver", "mouse", "mouse-receiver",
-    // "mousepad", "headset"), plugged in unless told otherwise. A receiver added while its device
-    // is on its cable reports the device offline.
+    // Adds a catalogue product ("keyboard", "keyboard-receiver", "keyboard2", "mouse",
+    // "mouse-receiver", "mousepad", "headset"), plugged in unless told otherwise. A receiver added while its
+    // device is on its cable reports the device offline.
     bool AddDevice(const std::string& name, bool plugged = true);
     bool HasDevice(const std::string& name) const;
     std::vector<std::string> DeviceNames() const;

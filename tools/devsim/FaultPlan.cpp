@@ -1,12 +1,13 @@
 #include "tools/devsim/FaultPlan.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace devsim {
 
 namespace {
 
-constexpr const char* kKindNames[] = {"delay", "drop", "other", "status", "vanish"};
+constexpr const char* kKindNames[] = {"delay", "drop", "other", "status", "vanish", "checksum"};
 
 } // namespace
 
@@ -15,20 +16,25 @@ const char* FaultKindName(FaultKind kind)
     return kKindNames[static_cast<int>(kind)];
 }
 
+std::span<const char* const> FaultKindNames()
+{
+    return kKindNames;
+}
+
 std::optional<FaultKind> FaultKindFromName(const std::string& name)
 {
-    for (int i = 0; i < 5; ++i)
+    for (size_t i = 0; i < std::size(kKindNames); ++i)
         if (name == kKindNames[i])
             return static_cast<FaultKind>(i);
     return std::nullopt;
 }
 
-FaultOutcome CFaultPlan::Next(uint8_t command)
+FaultOutcome CFaultPlan::Next(uint8_t command, uint16_t offset)
 {
     FaultOutcome out;
     for (Armed& a : faults_) {
         const Fault& f = a.fault;
-        if (f.command && *f.command != command)
+        if ((f.command && *f.command != command) || (f.offset && *f.offset != offset))
             continue;
         if (a.seen++ < f.skip)
             continue;
@@ -52,6 +58,9 @@ FaultOutcome CFaultPlan::Next(uint8_t command)
         case FaultKind::Vanish:
             out.vanish = true;
             break;
+        case FaultKind::Checksum:
+            out.badChecksum = true;
+            break;
         }
     }
     std::erase_if(faults_, [](const Armed& a) { return a.fault.count != 0 && a.applied >= a.fault.count; });
@@ -66,6 +75,8 @@ Json::Value CFaultPlan::Dump() const
         f["kind"] = FaultKindName(a.fault.kind);
         if (a.fault.command)
             f["command"] = *a.fault.command;
+        if (a.fault.offset)
+            f["offset"] = *a.fault.offset;
         f["skip"] = a.fault.skip;
         f["count"] = a.fault.count;
         f["delayMs"] = a.fault.delayMs;

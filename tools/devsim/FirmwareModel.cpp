@@ -118,12 +118,17 @@ uint8_t CFirmwareModel::CheckRange(Region region, size_t offset, size_t length) 
     return kStatusOk;
 }
 
-std::optional<Frame> CFirmwareModel::HandleCommand(const Frame& request)
+void CFirmwareModel::NoteRequest(const Frame& request)
 {
     if (requests_.size() >= kRequestHistory)
         requests_.pop_front();
     requests_.push_back(request);
     ++commandCounts_[FrameCommand(request)];
+}
+
+std::optional<Frame> CFirmwareModel::HandleCommand(const Frame& request)
+{
+    NoteRequest(request);
     Frame reply{};
     std::copy_n(request.begin(), 7, reply.begin());
     reply[7] = Execute(request, reply);

@@ -70,6 +70,9 @@ public:
     const std::deque<Frame>& RequestHistory() const { return requests_; }
     // How many requests of a command arrived.
     int CommandCount(uint8_t command) const;
+    // Records a request that arrived (HandleCommand does it; a fault that stops the request before
+    // the firmware acts on it does it in its place).
+    void NoteRequest(const Frame& request);
     bool TransferOpen() const { return transferOpen_; }
 
     // Memory and counters as JSON (hexadecimal blocks).

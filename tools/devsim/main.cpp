@@ -27,7 +27,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: orvant-devsim [--folder DIR] [--control SOCKET] [--state FILE] [--uhid] DEVICE...\n"
-    "devices: keyboard keyboard-receiver mouse mouse-receiver mousepad headset\n";
+    "devices: keyboard keyboard-receiver keyboard2 mouse mouse-receiver mousepad headset\n";
 
 void WriteAll(int fd, const std::string& text)
 {

@@ -5,6 +5,7 @@
 #include "platform/MessageBus.h"
 #include "tools/msg/MessageLine.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -75,58 +76,26 @@ void CatchStopSignals()
     sigaction(SIGTERM, &action, nullptr);
 }
 
-} // namespace
-
-int Fail(int exitCode, const std::string& text)
+int NotRegistrable(std::string_view name)
 {
-    std::fprintf(stderr, "orvant-msg: %s\n", text.c_str());
-    return exitCode;
+    return Fail(kExitUsage, "\"" + std::string(name) + "\" cannot be registered as a message name");
 }
 
-std::string RegisteredName(std::string_view nameOrConstant)
+int OpenAs(platform::BusEndpoint& endpoint, std::string_view title)
 {
-    return std::string(RegisteredNameOf(nameOrConstant).value_or(nameOrConstant));
+    if (endpoint.Open(title)) {
+        return kExitDone;
+    }
+    return Fail(kExitFailed,
+                platform::FindWindow(title)
+                    ? "a window titled \"" + std::string(title) + "\" is already listening"
+                    : "cannot listen as \"" + std::string(title) + "\" in " + platform::BusFolder());
 }
 
-int SendCommand(std::string_view title, std::string_view name, uint64_t wParam, int64_t lParam)
+// Prints each message arriving at the endpoint as one line until count of them arrived (0: no limit),
+// timeoutMs passed or a stop signal came; falling short of a count is a failure.
+int PrintArrivals(platform::BusEndpoint& endpoint, uint64_t count, uint32_t timeoutMs)
 {
-    const std::optional<platform::BusMessage> message = Registered(name, wParam, lParam);
-    if (!message) {
-        return Fail(kExitUsage, "\"" + std::string(name) + "\" cannot be registered as a message name");
-    }
-    return Report(platform::BusSend(title, *message), title);
-}
-
-int BroadcastCommand(std::string_view name, uint64_t wParam, int64_t lParam)
-{
-    const std::optional<platform::BusMessage> message = Registered(name, wParam, lParam);
-    if (!message) {
-        return Fail(kExitUsage, "\"" + std::string(name) + "\" cannot be registered as a message name");
-    }
-    if (platform::BusBroadcast(*message) == 0) {
-        return Fail(kExitFailed, "no window received the message");
-    }
-    return kExitDone;
-}
-
-int CopyDataCommand(std::string_view title, uint64_t type, std::string data)
-{
-    if (data.size() > platform::kMaxBusData) {
-        return Fail(kExitUsage, "the record is larger than the " + std::to_string(platform::kMaxBusData) +
-                                    " bytes a data copy may carry");
-    }
-    return Report(platform::BusSend(title, platform::MakeCopyData(type, std::move(data))), title);
-}
-
-int ListenCommand(std::string_view title, uint64_t count, uint32_t timeoutMs)
-{
-    platform::BusEndpoint endpoint;
-    if (!endpoint.Open(title)) {
-        return Fail(kExitFailed,
-                    platform::FindWindow(title)
-                        ? "a window titled \"" + std::string(title) + "\" is already listening"
-                        : "cannot listen as \"" + std::string(title) + "\" in " + platform::BusFolder());
-    }
     g_listening = &endpoint;
     CatchStopSignals();
     const uint32_t start = platform::GetTickCount();
@@ -156,6 +125,81 @@ int ListenCommand(std::string_view title, uint64_t count, uint32_t timeoutMs)
                                      std::to_string(received) + " of " + std::to_string(count) + " messages");
     }
     return kExitDone;
+}
+
+} // namespace
+
+int Fail(int exitCode, const std::string& text)
+{
+    std::fprintf(stderr, "orvant-msg: %s\n", text.c_str());
+    return exitCode;
+}
+
+std::string RegisteredName(std::string_view nameOrConstant)
+{
+    return std::string(RegisteredNameOf(nameOrConstant).value_or(nameOrConstant));
+}
+
+int SendCommand(std::string_view title, std::string_view name, uint64_t wParam, int64_t lParam)
+{
+    const std::optional<platform::BusMessage> message = Registered(name, wParam, lParam);
+    if (!message) {
+        return NotRegistrable(name);
+    }
+    return Report(platform::BusSend(title, *message), title);
+}
+
+int BroadcastCommand(std::string_view name, uint64_t wParam, int64_t lParam)
+{
+    const std::optional<platform::BusMessage> message = Registered(name, wParam, lParam);
+    if (!message) {
+        return NotRegistrable(name);
+    }
+    if (platform::BusBroadcast(*message) == 0) {
+        return Fail(kExitFailed, "no window received the message");
+    }
+    return kExitDone;
+}
+
+int CopyDataCommand(std::string_view title, uint64_t type, std::string data)
+{
+    if (data.size() > platform::kMaxBusData) {
+        return Fail(kExitUsage, "the record is larger than the " + std::to_string(platform::kMaxBusData) +
+                                    " bytes a data copy may carry");
+    }
+    return Report(platform::BusSend(title, platform::MakeCopyData(type, std::move(data))), title);
+}
+
+int ListenCommand(std::string_view title, uint64_t count, uint32_t timeoutMs)
+{
+    platform::BusEndpoint endpoint;
+    if (const int opened = OpenAs(endpoint, title); opened != kExitDone) {
+        return opened;
+    }
+    return PrintArrivals(endpoint, count, timeoutMs);
+}
+
+int AskCommand(std::string_view title, std::string_view name, uint64_t wParam, int64_t lParam,
+               std::string_view replyTo, uint32_t timeoutMs)
+{
+    const std::optional<platform::BusMessage> message = Registered(name, wParam, lParam);
+    if (!message) {
+        return NotRegistrable(name);
+    }
+    platform::BusEndpoint endpoint;
+    if (const int opened = OpenAs(endpoint, replyTo); opened != kExitDone) {
+        return opened;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    if (const int sent = Report(platform::BusSend(title, *message), title); sent != kExitDone) {
+        return sent;
+    }
+    const int received = PrintArrivals(endpoint, 1, timeoutMs);
+    if (received == kExitDone) {
+        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
+        std::printf("replied in %.1f ms\n", elapsed.count());
+    }
+    return received;
 }
 
 int FindCommand(std::string_view title)

@@ -25,6 +25,10 @@ int CopyDataCommand(std::string_view title, uint64_t type, std::string data);
 // (0: no limit), after timeoutMs (kInfinite: never) or on SIGINT/SIGTERM. Falling short of a count
 // is a failure. At the end, how many invalid datagrams were dropped goes to standard error.
 int ListenCommand(std::string_view title, uint64_t count, uint32_t timeoutMs);
+// Listens as replyTo, sends the message to the window with the title and waits up to timeoutMs for
+// the first message to arrive; prints it as listen does, then "replied in <ms> ms" timed from the send.
+int AskCommand(std::string_view title, std::string_view name, uint64_t wParam, int64_t lParam,
+               std::string_view replyTo, uint32_t timeoutMs);
 // Done when a window with the title listens.
 int FindCommand(std::string_view title);
 

@@ -3,6 +3,7 @@
 //   orvant-msg broadcast NAME [WPARAM] [LPARAM]
 //   orvant-msg copydata TITLE TYPE (--hex HEX | --file FILE)
 //   orvant-msg listen TITLE [--count N] [--timeout MS]
+//   orvant-msg ask TITLE NAME WPARAM LPARAM --reply-to WINDOW [--timeout MS]
 //   orvant-msg find TITLE
 // NAME is a registered message name ("Game_Start", "{4695579F-...}") or the constant that stands for
 // one ("UWM_INSTANCE_MSG"). Numbers are decimal or 0x hexadecimal.
@@ -23,13 +24,18 @@ namespace {
 using msgtool::Fail;
 using msgtool::kExitUsage;
 
-constexpr const char* kUsage = "usage: orvant-msg send TITLE NAME [WPARAM] [LPARAM]\n"
-                               "       orvant-msg broadcast NAME [WPARAM] [LPARAM]\n"
-                               "       orvant-msg copydata TITLE TYPE (--hex HEX | --file FILE)\n"
-                               "       orvant-msg listen TITLE [--count N] [--timeout MS]\n"
-                               "       orvant-msg find TITLE\n";
+constexpr const char* kUsage =
+    "usage: orvant-msg send TITLE NAME [WPARAM] [LPARAM]\n"
+    "       orvant-msg broadcast NAME [WPARAM] [LPARAM]\n"
+    "       orvant-msg copydata TITLE TYPE (--hex HEX | --file FILE)\n"
+    "       orvant-msg listen TITLE [--count N] [--timeout MS]\n"
+    "       orvant-msg ask TITLE NAME WPARAM LPARAM --reply-to WINDOW [--timeout MS]\n"
+    "       orvant-msg find TITLE\n";
 
 using Args = std::vector<std::string_view>;
+
+// How long ask waits for its answer unless told.
+constexpr uint32_t kAskTimeoutMs = 5000;
 
 // The number at args[index], or the fallback when there are not that many arguments; an error line
 // names what is wrong.
@@ -114,6 +120,38 @@ int RunListen(const Args& args)
     return msgtool::ListenCommand(args[0], count, timeoutMs);
 }
 
+int RunAsk(const Args& args)
+{
+    const auto wParam = NumberAt(args, 2, "wParam");
+    const auto lParam = NumberAt(args, 3, "lParam");
+    if (!wParam || !lParam) {
+        return kExitUsage;
+    }
+    std::string_view replyTo;
+    uint32_t timeoutMs = kAskTimeoutMs;
+    for (size_t i = 4; i < args.size(); i += 2) {
+        if (i + 1 >= args.size() || (args[i] != "--reply-to" && args[i] != "--timeout")) {
+            return Fail(kExitUsage, "ask takes --reply-to WINDOW and --timeout MS");
+        }
+        if (args[i] == "--reply-to") {
+            replyTo = args[i + 1];
+            continue;
+        }
+        const std::optional<uint64_t> value = NumberAt(args, i + 1, "time-out");
+        if (!value) {
+            return kExitUsage;
+        }
+        if (*value >= platform::kInfinite) {
+            return Fail(kExitUsage, "time-out out of range");
+        }
+        timeoutMs = static_cast<uint32_t>(*value);
+    }
+    if (replyTo.empty()) {
+        return Fail(kExitUsage, "ask needs --reply-to WINDOW");
+    }
+    return msgtool::AskCommand(args[0], args[1], *wParam, static_cast<int64_t>(*lParam), replyTo, timeoutMs);
+}
+
 int RunFind(const Args& args)
 {
     return msgtool::FindCommand(args[0]);
@@ -128,8 +166,9 @@ struct Command
 };
 
 constexpr Command kCommands[] = {
-    {"send", 2, 4, RunSend},     {"broadcast", 1, 3, RunBroadcast}, {"copydata", 4, 4, RunCopyData},
-    {"listen", 1, 5, RunListen}, {"find", 1, 1, RunFind},
+    {"send", 2, 4, RunSend},         {"broadcast", 1, 3, RunBroadcast},
+    {"copydata", 4, 4, RunCopyData}, {"listen", 1, 5, RunListen},
+    {"ask", 6, 8, RunAsk},           {"find", 1, 1, RunFind},
 };
 
 } // namespace
