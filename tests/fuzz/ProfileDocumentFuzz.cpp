@@ -5,43 +5,16 @@
 #include "profiles/Hs6533Profiledata.h"
 #include "profiles/KeyboardProfiledata.h"
 #include "profiles/MouseProfiledata.h"
+#include "tests/fuzz/FuzzScratchFolder.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
-#include <system_error>
-#include <unistd.h>
 
 namespace {
-
-void RemoveScratchFolder();
-
-const std::string& ScratchFolder()
-{
-    static const std::string folder = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string((tmp != nullptr && *tmp != '\0') ? tmp : "/tmp") + "/profilefuzz-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        return pattern + "/";
-    }();
-    // Registered once the folder exists, so that it runs before the name is destroyed.
-    static const bool removedAtExit = std::atexit(RemoveScratchFolder) == 0;
-    (void)removedAtExit;
-    return folder;
-}
-
-void RemoveScratchFolder()
-{
-    std::error_code error;
-    std::filesystem::remove_all(ScratchFolder(), error);
-}
 
 void WriteBytes(const std::string& path, const uint8_t* data, size_t size)
 {
@@ -79,8 +52,8 @@ void CheckSaveReload(Profile& profile)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string profilePath = ScratchFolder() + "profile.Json";
-    const std::string defaultPath = ScratchFolder() + "default.Json";
+    const std::string profilePath = orvant_fuzz::ScratchFolder() + "profile.Json";
+    const std::string defaultPath = orvant_fuzz::ScratchFolder() + "default.Json";
     // The first byte chooses whether the bytes are the profile itself or only its default.
     const bool asProfile = size == 0 || (data[0] & 1) != 0;
     std::remove(profilePath.c_str());

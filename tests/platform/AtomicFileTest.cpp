@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -42,6 +47,61 @@ TEST_F(AtomicFile, KeepsPermissionsOfTheReplacedFile)
     ASSERT_TRUE(platform::WriteFileAtomically(path, "y"));
     EXPECT_EQ(fs::status(path).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// Sets the process's file mode mask for its lifetime.
+class ScopedUmask
+{
+public:
+    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(old_); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+    mode_t old_;
+};
+
+mode_t ModeOf(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
+}
+
+TEST_F(AtomicFile, NewFileGetsTheModeTheUmaskLeaves)
+{
+    for (const mode_t mask : {mode_t{022}, mode_t{077}, mode_t{027}, mode_t{002}, mode_t{0}}) {
+        const ScopedUmask scoped(mask);
+        const std::string path = folder_ + "new-" + std::to_string(mask);
+        ASSERT_TRUE(platform::WriteFileAtomically(path, "x"));
+        EXPECT_EQ(ModeOf(path), 0666 & ~mask) << "umask " << std::oct << mask;
+    }
+}
+
+// The mask is read without being changed: files that another thread creates during many writes of
+// new files all get the mode the mask gives them.
+TEST_F(AtomicFile, WritingNewFilesLeavesTheUmaskOfOtherThreadsAlone)
+{
+    const ScopedUmask scoped(027);
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+        for (int i = 0; i < 300; ++i) {
+            platform::WriteFileAtomically(folder_ + "written-" + std::to_string(i), "x");
+        }
+        writing = false;
+    });
+    const std::string probe = folder_ + "probe";
+    int wrong = 0;
+    while (writing) {
+        const int fd = ::open(probe.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        wrong += fd < 0 || ModeOf(probe) != 0640 ? 1 : 0;
+        ::close(fd);
+        ::unlink(probe.c_str());
+    }
+    writer.join();
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(AtomicFile, LinkToAFileStaysALink)
