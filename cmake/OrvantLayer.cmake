@@ -44,5 +44,6 @@ function(orvant_fuzz_target name source corpus)
     target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/fuzz/ReplayMain.cpp)
     add_test(NAME ${name}_corpus COMMAND ${name} ${corpus})
   endif()
-  set_tests_properties(${name}_corpus PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+  set_tests_properties(${name}_corpus PROPERTIES TIMEOUT 300 ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/fuzz/LeakSuppressions.txt")
 endfunction()

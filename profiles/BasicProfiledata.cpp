@@ -101,7 +101,10 @@ Json::Value CBasicProfiledata::ReadDocument(const std::string& path, bool* damag
         *damaged = !document.isObject() && !path.empty() && std::filesystem::is_regular_file(path, error) &&
                    std::filesystem::file_size(path, error) > 0 && !error;
     }
-    return document.isObject() ? document : Json::Value();
+    if (!document.isObject()) {
+        return Json::Value();
+    }
+    return document; // moved, not copied as a conditional expression would
 }
 
 Json::Value CBasicProfiledata::LoadInto(Json::Value& entry, const std::string& path)

@@ -44,15 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::ofstream(SettingsPath(), std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
 
     platform::SettingsStore store(SettingsPath());
-    store.KeyExists("SOFTWARE\\ORVANT X80 PRO");
-    store.GetString("SOFTWARE\\ORVANT X80 PRO", "LANGUAGE");
     store.GetInt("SOFTWARE\\ORVANT X80 PRO", "LANGUAGE");
 
     std::string_view rest = bytes;
     const std::string key(NextPiece(rest));
     const std::string name(NextPiece(rest));
     const std::string text(rest);
-    store.KeyExists(key);
     store.GetString(key, name);
 
     Check(store.SetString(key, name, text));
