@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,11 +38,27 @@ bool WriteAll(int fd, std::string_view content)
     return true;
 }
 
+// The process's file mode mask, read from the kernel's status of this process. umask() cannot be read
+// without being set, and setting it even for a moment changes the files other threads create then.
+// When the mask cannot be read, new files are private to the user: never more open than was asked.
+mode_t CurrentUmask()
+{
+    constexpr mode_t kPrivate = 077;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Umask:", 0) != 0) {
+            continue;
+        }
+        char* end = nullptr;
+        const unsigned long mask = std::strtoul(line.c_str() + 6, &end, 8);
+        return end != line.c_str() + 6 && mask <= 0777 ? static_cast<mode_t>(mask) : kPrivate;
+    }
+    return kPrivate;
+}
+
 mode_t ModeForNewFile()
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    return 0666 & ~CurrentUmask();
 }
 
 // Makes the rename itself durable; a failure here does not undo the replacement, so it is ignored.

@@ -9,8 +9,9 @@
 namespace platform {
 
 // Replaces (or creates) the file at path with content. An existing file keeps its permissions; a new
-// one gets the usual 0666 less the umask; a symbolic link to a file is followed. False when anything failed;
-// the previous file is then unchanged and no temporary file is left behind.
+// one gets the usual 0666 less the umask, which is read, never changed, so that files other threads
+// create meanwhile keep theirs. A symbolic link to a file is followed. False when anything failed; the
+// previous file is then unchanged and no temporary file is left behind.
 bool WriteFileAtomically(const std::string& path, std::string_view content);
 
 } // namespace platform

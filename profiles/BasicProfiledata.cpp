@@ -89,7 +89,10 @@ Json::Value CBasicProfiledata::ReadDocument(const std::string& path, bool* damag
     if (damaged != nullptr) {
         *damaged = IsDamagedDocument(path, document);
     }
-    return document.isObject() ? document : Json::Value();
+    if (!document.isObject()) {
+        return Json::Value();
+    }
+    return document; // moved, not copied as a conditional expression would
 }
 
 Json::Value CBasicProfiledata::LoadInto(Json::Value& entry, const std::string& path)

@@ -1,47 +1,24 @@
-// Reads arbitrary bytes as a profile document (and as the default profile it falls back to) through
-// every profile data class, then saves and reloads it: nothing may crash, and the lighting record must
-// read back as it was saved.
+// Reads arbitrary bytes as a profile document (or as the default profile it falls back to) through one
+// profile data class, then saves and reloads it: nothing may crash, and the lighting record must read
+// back as it was saved.
+//
+// The first byte is not part of the document: bit 0 set makes the bytes the profile itself (clear:
+// only its default), and the rest of it picks the class (keyboard, mouse, headset, in turn). One class
+// an input keeps each input cheap, since every change rewrites and rereads the whole document.
 
 #include "profiles/Hs6533Profiledata.h"
 #include "profiles/KeyboardProfiledata.h"
 #include "profiles/MouseProfiledata.h"
+#include "tests/fuzz/FuzzScratchFolder.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
-#include <system_error>
-#include <unistd.h>
 
 namespace {
-
-void RemoveScratchFolder();
-
-const std::string& ScratchFolder()
-{
-    static const std::string folder = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string((tmp != nullptr && *tmp != '\0') ? tmp : "/tmp") + "/profilefuzz-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        return pattern + "/";
-    }();
-    // Registered once the folder exists, so that it runs before the name is destroyed.
-    static const bool removedAtExit = std::atexit(RemoveScratchFolder) == 0;
-    (void)removedAtExit;
-    return folder;
-}
-
-void RemoveScratchFolder()
-{
-    std::error_code error;
-    std::filesystem::remove_all(ScratchFolder(), error);
-}
 
 void WriteBytes(const std::string& path, const uint8_t* data, size_t size)
 {
@@ -75,34 +52,28 @@ void CheckSaveReload(Profile& profile)
     }
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+void Open(CBasicProfiledata& profile, const std::string& profilePath, const std::string& defaultPath)
 {
-    const std::string profilePath = ScratchFolder() + "profile.Json";
-    const std::string defaultPath = ScratchFolder() + "default.Json";
-    // The first byte chooses whether the bytes are the profile itself or only its default.
-    const bool asProfile = size == 0 || (data[0] & 1) != 0;
-    std::remove(profilePath.c_str());
-    std::remove((profilePath + ".damaged").c_str());
-    WriteBytes(defaultPath, data, size);
-    if (asProfile) {
-        WriteBytes(profilePath, data, size);
-    }
+    profile.SetDefaultPath(defaultPath);
+    profile.SetProfilePath(profilePath);
+}
 
+void DriveKeyboard(const std::string& profilePath, const std::string& defaultPath)
+{
     CKeyboardProfiledata keyboard;
-    keyboard.SetDefaultPath(defaultPath);
-    keyboard.SetProfilePath(profilePath);
+    Open(keyboard, profilePath, defaultPath);
     keyboard.Load(profilePath);
     ReadEverything(keyboard);
     keyboard.SetSystemStages(keyboard.GetSystemStages());
     const int32_t group = keyboard.GetCustomLightGroup();
     keyboard.SetCustomLightColors(keyboard.GetCustomLightColors(group, 170), group);
     CheckSaveReload(keyboard);
+}
 
+void DriveMouse(const std::string& profilePath, const std::string& defaultPath)
+{
     CMouseProfiledata mouse;
-    mouse.SetDefaultPath(defaultPath);
-    mouse.SetProfilePath(profilePath);
+    Open(mouse, profilePath, defaultPath);
     mouse.Load(profilePath);
     ReadEverything(mouse);
     mouse.SetDpiStages(mouse.GetDpiStages());
@@ -110,10 +81,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     mouse.SetSystemStages(mouse.GetSystemStages());
     mouse.GetCorrectList();
     CheckSaveReload(mouse);
+}
 
+void DriveHeadset(const std::string& profilePath, const std::string& defaultPath)
+{
     CHs6533Profiledata headset;
-    headset.SetDefaultPath(defaultPath);
-    headset.SetProfilePath(profilePath);
+    Open(headset, profilePath, defaultPath);
     headset.LoadOther(profilePath);
     headset.GetOtherKeyList();
     headset.Load(profilePath);
@@ -125,5 +98,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                               headset.GetCustomEqValues(settings.CustomEqSeletIndex));
     headset.SetCustomEqNames(headset.GetCustomEqNames());
     CheckSaveReload(headset);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0) {
+        return 0;
+    }
+    const std::string profilePath = orvant_fuzz::ScratchFolder() + "profile.Json";
+    const std::string defaultPath = orvant_fuzz::ScratchFolder() + "default.Json";
+    const uint8_t choice = data[0];
+    std::remove(profilePath.c_str());
+    std::remove((profilePath + ".damaged").c_str());
+    WriteBytes(defaultPath, data + 1, size - 1);
+    if ((choice & 1) != 0) {
+        WriteBytes(profilePath, data + 1, size - 1);
+    }
+    switch ((choice >> 1) % 3) {
+    case 0:
+        DriveKeyboard(profilePath, defaultPath);
+        break;
+    case 1:
+        DriveMouse(profilePath, defaultPath);
+        break;
+    default:
+        DriveHeadset(profilePath, defaultPath);
+        break;
+    }
     return 0;
 }
