@@ -1,6 +1,7 @@
 #include "profiles/MacroLibrary.h"
 
 #include "platform/DebugOutput.h"
+#include "profiles/BasicProfiledata.h"
 #include "profiles/JsonFields.h"
 #include "profiles/StorageHelpers.h"
 #include "profiles/StoredNames.h"
@@ -297,6 +298,22 @@ bool RemoveMacroFromKeys(std::vector<KeyAssignmentEntry>& keys, int deleted)
             --key.Param1;
             changed = true;
         }
+    }
+    return changed;
+}
+
+int RemoveMacroFromProfiles(CBasicProfiledata& profile, const std::vector<std::string>& profileFiles,
+                            int deleted)
+{
+    int changed = 0;
+    for (const std::string& file : profileFiles) {
+        profile.LoadOther(file);
+        std::vector<KeyAssignmentEntry> keys = profile.GetOtherKeyList();
+        if (!RemoveMacroFromKeys(keys, deleted))
+            continue;
+        profile.SetOtherKeyList(keys);
+        profile.SaveOtherEntryTo(file);
+        ++changed;
     }
     return changed;
 }

@@ -118,3 +118,10 @@ std::array<uint8_t, 4> MacroEventRecord(const MacroEvent& event);
 // After macro `deleted` is removed: keys that played it return to their default assignment, keys that
 // played a later one play the number below. True when a key changed.
 bool RemoveMacroFromKeys(std::vector<KeyAssignmentEntry>& keys, int deleted);
+
+// The same for the key lists of the profile files (the device's other profiles), each read and saved
+// through the profile data object's other-profile document; a file whose keys do not change is left as
+// it is. Answers how many files changed.
+class CBasicProfiledata;
+int RemoveMacroFromProfiles(CBasicProfiledata& profile, const std::vector<std::string>& profileFiles,
+                            int deleted);

@@ -5,8 +5,10 @@
 // files on every input runs thousands of inputs a second instead of a dozen, through the very same
 // write path users get. Elsewhere it lies in $TMPDIR (or /tmp).
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -48,6 +50,21 @@ inline void detail::RemoveScratchFolder()
 {
     std::error_code error;
     std::filesystem::remove_all(ScratchFolder(), error);
+}
+
+// Replaces a file with the bytes.
+inline void WriteBytes(const std::string& path, const uint8_t* data, size_t size)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+// A property every input must keep; a broken one stops the run like a crash.
+inline void Require(bool condition)
+{
+    if (!condition) {
+        std::abort();
+    }
 }
 
 } // namespace orvant_fuzz

@@ -15,17 +15,8 @@
 
 namespace {
 
-void WriteBytes(const std::string& path, const uint8_t* data, size_t size)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using orvant_fuzz::Require;
+using orvant_fuzz::WriteBytes;
 
 constexpr char kLibrary[] =
     R"({"MacroInfo":[{"MacroName":"a","Guid":"one"},{"MacroName":"b","Guid":"two"}]})";
@@ -62,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const MacroBlock block = BuildMacroBlock(library, numbers, 0xFFFF);
     const size_t expected = numbers.empty() ? 0 : 16 + 6 * numbers.size() + 4 * events;
-    Check(block.result != 0 || block.bytes.size() == expected);
-    Check(block.result == 0 || block.bytes.empty());
+    Require(block.result != 0 || block.bytes.size() == expected);
+    Require(block.result == 0 || block.bytes.empty());
     if (library.Count() > 0) {
         library.Save(0, library.ReadEvents(0));
         library.Rename(0, "renamed");
@@ -71,6 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     WriteBytes(root + "import.mac", data + 1, size - 1);
     library.Import(root + "import.mac");
-    Check(std::filesystem::exists(root + "beside.mac"));
+    Require(std::filesystem::exists(root + "beside.mac"));
     return 0;
 }

@@ -20,11 +20,8 @@
 
 namespace {
 
-void WriteBytes(const std::string& path, const uint8_t* data, size_t size)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
+using orvant_fuzz::Require;
+using orvant_fuzz::WriteBytes;
 
 void ReadEverything(CBasicProfiledata& profile)
 {

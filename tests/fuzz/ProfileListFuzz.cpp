@@ -14,17 +14,8 @@
 
 namespace {
 
-void WriteBytes(const std::string& path, const uint8_t* data, size_t size)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using orvant_fuzz::Require;
+using orvant_fuzz::WriteBytes;
 
 } // namespace
 
@@ -43,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     list.SetDeviceKind(CProfileList::kHeadsetKind);
     list.SetFolders(folder, root + "default.Json");
     list.Load();
-    Check(list.Count() >= 1);
+    Require(list.Count() >= 1);
     list.Select(list.Count() - 1);
     list.Add();
     list.Copy(0);
@@ -53,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     list.Export(0, root + "exported.json");
     list.Import(root + "exported.json");
     for (const CProfileList::Entry& entry : list.Entries())
-        Check(IsPlainFileName(entry.id));
-    Check(std::filesystem::exists(root + "beside.Json"));
+        Require(IsPlainFileName(entry.id));
+    Require(std::filesystem::exists(root + "beside.Json"));
     return 0;
 }

@@ -3,6 +3,8 @@
 
 #include "profiles/MacroLibrary.h"
 
+#include "profiles/BasicProfiledata.h"
+
 #include "ProfileTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -214,6 +216,27 @@ TEST(MacroBlock, DeletingAMacroRenumbersTheKeysThatPlayLaterOnes)
     EXPECT_EQ(keys[3].Param1, 1) << "not a macro key";
     std::vector<KeyAssignmentEntry> none = {Key(0x10, 5)};
     EXPECT_FALSE(RemoveMacroFromKeys(none, 0));
+}
+
+TEST_F(MacroLibraryTest, DeletingAMacroRenumbersEveryProfileFile)
+{
+    // Assignments: type << 16 | macro << 8; the default of every key is 0x200029.
+    const auto key = [](uint32_t assignment) {
+        return R"({"Assignment":)" + std::to_string(assignment) + R"(,"DefaultAssignment":2097193})";
+    };
+    WriteText(Path("a.Json"), R"({"Device":[{"KeyList":[)" + key(0x700000) + "," + key(0x710100) + "," +
+                                  key(0x700300) + "," + key(0x200029) + "]}]})");
+    WriteText(Path("b.Json"), R"({"Device":[{"KeyList":[)" + key(0x200004) + "]}]})");
+    const std::string untouched = ReadText(Path("b.Json"));
+    CBasicProfiledata profile;
+    profile.SetEntryIndex(0);
+    EXPECT_EQ(RemoveMacroFromProfiles(profile, {Path("a.Json"), Path("b.Json")}, 1), 1);
+    const Json::Value keys = ReadJson(Path("a.Json"))["Device"][0]["KeyList"];
+    EXPECT_EQ(keys[0]["Assignment"].asUInt(), 0x700000u);
+    EXPECT_EQ(keys[1]["Assignment"].asUInt(), 0x200029u) << "back to its default";
+    EXPECT_EQ(keys[2]["Assignment"].asUInt(), 0x700200u);
+    EXPECT_EQ(keys[3]["Assignment"].asUInt(), 0x200029u);
+    EXPECT_EQ(ReadText(Path("b.Json")), untouched);
 }
 
 } // namespace
