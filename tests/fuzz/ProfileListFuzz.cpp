@@ -1,6 +1,7 @@
-// Reads arbitrary bytes as a device's "ProfileList.ini" and runs every profile operation on the list:
-// nothing may crash, every entry kept names a file inside the device folder, and the file beside the
-// folder (which entries such as "../beside" name) is never touched.
+// Reads arbitrary bytes as a device's "ProfileList.ini" and runs a profile operation on the list: nothing
+// may crash, every entry kept names a file inside the device folder, and the file beside the folder
+// (which entries such as "../beside" name) is never touched. The first byte is not part of the list: it
+// picks the operation, so that each input writes only a few files.
 
 #include "profiles/ProfileList.h"
 #include "profiles/StoredNames.h"
@@ -28,21 +29,43 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::filesystem::create_directories(folder, error);
     WriteBytes(root + "beside.Json", reinterpret_cast<const uint8_t*>("{}"), 2);
     WriteBytes(root + "default.Json", reinterpret_cast<const uint8_t*>(R"({"Device":[{}]})"), 15);
-    WriteBytes(folder + CProfileList::kListFileName, data, size);
+    if (size == 0)
+        return 0;
+    WriteBytes(folder + CProfileList::kListFileName, data + 1, size - 1);
 
     CProfileList list;
     list.SetDeviceKind(CProfileList::kHeadsetKind);
     list.SetFolders(folder, root + "default.Json");
     list.Load();
     Require(list.Count() >= 1);
-    list.Select(list.Count() - 1);
-    list.Add();
-    list.Copy(0);
-    list.Rename(0, "renamed");
-    list.Reset(0);
-    list.Delete(list.Count() - 1);
-    list.Export(0, root + "exported.json");
-    list.Import(root + "exported.json");
+    const int last = list.Count() - 1;
+    switch (data[0] % 8) {
+    case 0:
+        list.Select(last);
+        break;
+    case 1:
+        list.Add();
+        break;
+    case 2:
+        list.Copy(last);
+        break;
+    case 3:
+        list.Rename(last, "renamed");
+        break;
+    case 4:
+        list.Reset(last);
+        break;
+    case 5:
+        list.Delete(last);
+        break;
+    case 6:
+        list.Import(folder + CProfileList::kListFileName);
+        break;
+    default:
+        if (list.Export(last, root + "exported.json"))
+            list.Import(root + "exported.json");
+        break;
+    }
     for (const CProfileList::Entry& entry : list.Entries())
         Require(IsPlainFileName(entry.id));
     Require(std::filesystem::exists(root + "beside.Json"));
