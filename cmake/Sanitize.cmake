@@ -9,7 +9,8 @@ set(ORVANT_SANITIZER_ENVIRONMENT "")
 
 if(ORVANT_SANITIZE)
   string(REPLACE "," ";" orvant_sanitizers "${ORVANT_SANITIZE}")
-  add_compile_options(-fsanitize=${ORVANT_SANITIZE} -fno-omit-frame-pointer)
+  # -O1: what the sanitizers are made for, quicker to build and run than -O2 with the same reports.
+  add_compile_options(-fsanitize=${ORVANT_SANITIZE} -fno-omit-frame-pointer -O1)
   add_link_options(-fsanitize=${ORVANT_SANITIZE})
   if("undefined" IN_LIST orvant_sanitizers)
     add_compile_options(-fno-sanitize-recover=undefined)

@@ -13,21 +13,19 @@ trap 'rm -rf "$work"' EXIT
 export XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-# Inside the X session: start the program, wait (bounded) for its window, print its geometry and the
-# screen's, and end the program.
+# Inside the X session: start the program, wait (bounded) until its window has the expected size (the
+# first relayout, 100 ms after the window opens, sizes it for the screen; a loaded machine may take a
+# while), print its last geometry and the screen's, and end the program.
 cat >"$work/session.sh" <<'EOF'
-app=$1
+app=$1 want=$2
 QT_QPA_PLATFORM=xcb "$app" 2>"$XDG_RUNTIME_DIR/../app.err" &
 pid=$!
 trap 'kill $pid 2>/dev/null; wait $pid 2>/dev/null' EXIT
-for _ in $(seq 100); do
+for _ in $(seq 200); do
     line=$(xwininfo -root -tree | grep '"ORVANT X80 PRO": (')
-    [ -n "$line" ] && break
+    case $line in *" ${want}+"*) break ;; esac
     sleep 0.1
 done
-# The first relayout, 100 ms after the window opens, sizes it for the screen.
-sleep 1
-line=$(xwininfo -root -tree | grep '"ORVANT X80 PRO": (')
 echo "window: $line"
 xwininfo -root | grep -E '^ +(Width|Height):'
 EOF
@@ -40,7 +38,7 @@ fail() {
 # SCREEN WINDOW: the window's size on a screen of that size, centred give or take a window frame.
 check_screen() {
     local sw=${1%x*} sh=${1#*x} ww=${2%x*} wh=${2#*x}
-    timeout 60 xvfb-run -a -s "-screen 0 ${1}x24" bash "$work/session.sh" "$bin/orvant-x80-pro" >"$work/out" 2>&1
+    timeout 60 xvfb-run -a -s "-screen 0 ${1}x24" bash "$work/session.sh" "$bin/orvant-x80-pro" "$2" >"$work/out" 2>&1
     geometry=$(sed -n 's/^window: .* \([0-9]*x[0-9]*+[0-9-]*+[0-9-]*\) .*/\1/p' "$work/out")
     [ -n "$geometry" ] || fail "no main window appeared on $1"
     size=${geometry%%+*}
