@@ -46,17 +46,20 @@ logs=$build/stress-logs/$(date +%Y%m%d-%H%M%S)
 mkdir -p "$logs"
 echo "Logs of failing rounds: $logs"
 
-# One busy loop per core, ended however the script ends.
+# One busy loop per core, ended however the script ends, as is a round's ctest (it runs in the
+# background so that a signal to this script is acted on at once).
 cores=$(nproc)
 loaders=()
-stop_loaders() {
+ctest_pid=""
+stop_children() {
+    [ -n "$ctest_pid" ] && kill -TERM "$ctest_pid" 2>/dev/null
     if [ ${#loaders[@]} -gt 0 ]; then
         kill -KILL "${loaders[@]}" 2>/dev/null || true
         wait "${loaders[@]}" 2>/dev/null || true
         loaders=()
     fi
 }
-trap stop_loaders EXIT
+trap stop_children EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 for _ in $(seq "$cores"); do
@@ -68,7 +71,12 @@ declare -A failures=() failed_rounds=()
 cd "$build"
 for round in $(seq "$rounds"); do
     log=$logs/round-$round.log
-    if ctest --output-on-failure -j$((2 * cores)) >"$log" 2>&1; then
+    ctest --output-on-failure -j$((2 * cores)) >"$log" 2>&1 &
+    ctest_pid=$!
+    status=0
+    wait "$ctest_pid" || status=$?
+    ctest_pid=""
+    if [ "$status" -eq 0 ]; then
         echo "round $round/$rounds: passed"
         rm -f "$log"
         continue
@@ -84,7 +92,7 @@ for round in $(seq "$rounds"); do
         failed_rounds[$name]="${failed_rounds[$name]:-}${failed_rounds[$name]:+, }$round"
     done <<<"$names"
 done
-stop_loaders
+stop_children
 
 if [ ${#failures[@]} -eq 0 ]; then
     echo "All $rounds rounds passed."
