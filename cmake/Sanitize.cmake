@@ -19,7 +19,7 @@ if(ORVANT_SANITIZE)
   set(supp ${CMAKE_SOURCE_DIR}/tests/sanitizers)
   if("address" IN_LIST orvant_sanitizers)
     list(APPEND ORVANT_SANITIZER_ENVIRONMENT
-         "ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1"
+         "ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1"
          "LSAN_OPTIONS=suppressions=${supp}/lsan.supp:print_suppressions=0")
   endif()
   if("undefined" IN_LIST orvant_sanitizers)
