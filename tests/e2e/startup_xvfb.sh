@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Under a virtual X server the program shows its main window: titled "ORVANT X80 PRO", centred on the
-# screen, 1000 x 640 on a 1280 x 1024 screen and scaled by 1.5 to 1500 x 960 on a 1920 x 1080 one. Skipped (exit 0 with a note) where xvfb-run or xwininfo is missing.
+# screen, 1000 x 640 on a 1280 x 1024 screen and scaled by 1.5 to 1500 x 960 on a 1920 x 1080 one. Skipped (exit 0 with a note) where Xvfb or xwininfo is missing.
 set -u
 bin=${1:?usage: startup_xvfb.sh BIN_FOLDER}
-if ! command -v xvfb-run >/dev/null || ! command -v xwininfo >/dev/null; then
-    echo "startup_xvfb: skipped, xvfb-run or xwininfo is not installed"
+if ! command -v Xvfb >/dev/null || ! command -v xwininfo >/dev/null; then
+    echo "startup_xvfb: skipped, Xvfb or xwininfo is not installed"
     exit 0
 fi
 [ -x "$bin/orvant-x80-pro" ] || { echo "startup_xvfb: orvant-x80-pro is not built in $bin" >&2; exit 1; }
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+xserver=""
+stop_xserver() { [ -n "$xserver" ] && { kill "$xserver" 2>/dev/null; wait "$xserver" 2>/dev/null; }; xserver=""; }
+trap 'stop_xserver; rm -rf "$work"' EXIT
 export XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
@@ -56,9 +58,20 @@ fail() {
     [ -s "$work/app.err" ] && sed 's/^/  program: /' "$work/app.err" >&2
     exit 1
 }
-# SCREEN WINDOW: the main window on a screen of that size is of the window size and centred.
+# SCREEN WINDOW: the main window on a screen of that size is of the window size and centred. The X
+# server picks a free display itself and names it once it accepts clients (-displayfd): a display number
+# chosen beforehand can be taken by another X server starting at the same moment.
 check_screen() {
-    timeout 60 xvfb-run -a -s "-screen 0 ${1}x24" bash "$work/session.sh" "$bin/orvant-x80-pro" "$1" "$2" >"$work/out" 2>&1
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$work/display" 2>"$work/xserver.err" &
+    xserver=$!
+    for _ in $(seq 100); do
+        [ -s "$work/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$work/display" ] || { cp "$work/xserver.err" "$work/out"; fail "the X server for $1 did not start"; }
+    DISPLAY=":$(head -n 1 "$work/display")" timeout 60 bash "$work/session.sh" "$bin/orvant-x80-pro" "$1" "$2" >"$work/out" 2>&1
+    stop_xserver
     local line problem
     line=$(sed -n 's/^window: //p' "$work/out")
     problem=$(geometry_problem "$1" "$2" "$line")
