@@ -12,6 +12,8 @@
 
 int CStartUp::Run()
 {
+    // First, so that a stop request during start-up ends the run in order too.
+    m_signals.Start();
     LoadFonts();
     // COM and OLE are Windows services with no counterpart here: nothing to initialise or release.
     if (!RegisterInstanceMessage() || !AcquireInstance()) {
@@ -88,7 +90,7 @@ bool CStartUp::CreateMainWindow()
         return false;
     }
     m_mainWnd->CenterWindow();
-    m_signals.Start(m_mainWnd->GetHWND());
+    m_signals.SetWindow(m_mainWnd->GetHWND());
     return true;
 }
 

@@ -40,19 +40,35 @@ void SetHandlers(void (*handler)(int), int flags)
 
 } // namespace
 
-bool CTerminationSignals::Start(dui::HWND window)
+bool CTerminationSignals::Start()
 {
     Stop();
     if (::pipe2(pipe_, O_CLOEXEC) != 0) {
         pipe_[0] = pipe_[1] = -1;
         return false;
     }
-    window_ = window;
     g_signalPipe = pipe_[1];
     thread_ = std::thread([this] { Run(); });
     // One orderly attempt: the next signal takes the default action.
     SetHandlers(&OnSignal, SA_RESETHAND | SA_RESTART);
     return true;
+}
+
+void CTerminationSignals::SetWindow(dui::HWND window)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    window_ = window;
+    if (requested_) {
+        CloseWindowLocked();
+    }
+}
+
+void CTerminationSignals::CloseWindowLocked()
+{
+    requested_ = window_ == nullptr;
+    if (window_ != nullptr) {
+        dui::PostMessage(window_, dui::WM_CLOSE);
+    }
 }
 
 void CTerminationSignals::Stop()
@@ -69,6 +85,9 @@ void CTerminationSignals::Stop()
     ::close(pipe_[0]);
     ::close(pipe_[1]);
     pipe_[0] = pipe_[1] = -1;
+    std::lock_guard<std::mutex> guard(lock_);
+    window_ = nullptr;
+    requested_ = false;
 }
 
 void CTerminationSignals::Run()
@@ -83,6 +102,7 @@ void CTerminationSignals::Run()
             return;
         }
         platform::DebugOutput("stop requested by a signal: closing the main window\n");
-        dui::PostMessage(window_, dui::WM_CLOSE);
+        std::lock_guard<std::mutex> guard(lock_);
+        CloseWindowLocked();
     }
 }

@@ -35,7 +35,12 @@ protected:
     }
     void TearDown() override { dui::CPaintManagerUI::SetAllDPI(96); }
 
+    // Where a test may serve virtual devices (made on demand). Discovery reads the variable on its own
+    // thread, so it is set before the window starts discovery and restored only after it stopped.
+    std::string VirtualHidFolder() const { return scratch_.Path() + "hid"; }
+
     ScopedEnv exeDir_{"ORVANT_EXE_DIR", std::string(ORVANT_SOURCE_DIR)};
+    ScopedEnv virtualHid_{"ORVANT_VIRTUAL_HID", VirtualHidFolder()};
     CStartUp startUp_;
     CMainWnd* wnd_ = nullptr;
     int wakes0_ = 0;

@@ -32,7 +32,6 @@
 namespace {
 
 using orvant_test::PumpUntil;
-using orvant_test::ScopedEnv;
 
 class MainWndTest : public orvant_test::MainWndFixture
 {
@@ -223,9 +222,8 @@ TEST_F(MainWndTest, DisplayChangeRelayoutsAgainWhenTheRootIsResized)
 // the UI thread gets to that message, stopping discovery must end the wait instead of deadlocking.
 TEST_F(MainWndTest, DestroyStopsDiscoveryWhileItWaitsForTheWindow)
 {
-    const std::string folder = scratch_.Path() + "/hid";
+    const std::string folder = VirtualHidFolder();
     std::filesystem::create_directories(folder);
-    ScopedEnv virtualHid("ORVANT_VIRTUAL_HID", folder);
     devsim::CDeviceSimulator sim(folder);
     ASSERT_TRUE(sim.Start());
     ASSERT_TRUE(sim.AddDevice("keyboard"));

@@ -11,11 +11,16 @@
 
 namespace fake_hidraw {
 
+// The node appears whole, as the kernel's does: its device node first, then its class folder entry,
+// made aside and renamed into place, so a listing never sees it half written (a later write inside it
+// would not change the class folder, and the listing would not look again).
 inline void AddNode(const std::string& sysfs, int node, uint16_t vid, uint16_t pid, int interfaceNumber,
                     const std::vector<uint8_t>& descriptor)
 {
     const std::string name = "hidraw" + std::to_string(node);
-    const std::string device = sysfs + "/class/hidraw/" + name + "/device";
+    std::ofstream(sysfs + "/" + name) << "";
+    const std::string staged = sysfs + "/staged-" + name;
+    const std::string device = staged + "/device";
     std::filesystem::create_directories(device);
     char ids[128];
     std::snprintf(ids, sizeof ids, "HID_ID=0003:%08X:%08X\nHID_PHYS=usb-0000:00:14.0-%d/input%d\n", vid, pid,
@@ -24,7 +29,8 @@ inline void AddNode(const std::string& sysfs, int node, uint16_t vid, uint16_t p
     std::ofstream(device + "/report_descriptor", std::ios::binary)
         .write(reinterpret_cast<const char*>(descriptor.data()),
                static_cast<std::streamsize>(descriptor.size()));
-    std::ofstream(sysfs + "/" + name) << "";
+    std::filesystem::create_directories(sysfs + "/class/hidraw");
+    std::filesystem::rename(staged, sysfs + "/class/hidraw/" + name);
 }
 
 inline void RemoveNode(const std::string& sysfs, int node)

@@ -113,12 +113,14 @@ TEST_F(DefaultDataTest, MouseHasFiveEnabledDpiStagesAndOneLeftButton)
     ASSERT_EQ(stages.size(), 5u);
     EXPECT_GE(profile.GetActiveStage(), 0);
     EXPECT_LT(profile.GetActiveStage(), 5);
+    // The records are packed: their 16-bit members are read into values, never bound by reference.
+    int previousX = -1;
     for (size_t i = 0; i < stages.size(); ++i) {
-        EXPECT_EQ(stages[i].StageActive, 1) << i;
-        EXPECT_EQ(stages[i].StageDPIX, stages[i].StageDPIY) << i;
-        if (i > 0) {
-            EXPECT_GT(stages[i].StageDPIX, stages[i - 1].StageDPIX) << i;
-        }
+        const int active = stages[i].StageActive, x = stages[i].StageDPIX, y = stages[i].StageDPIY;
+        EXPECT_EQ(active, 1) << i;
+        EXPECT_EQ(x, y) << i;
+        EXPECT_GT(x, previousX) << i;
+        previousX = x;
     }
     const std::vector<KeyAssignmentEntry> keys = profile.GetKeyList();
     ASSERT_EQ(keys.size(), 11u);
